@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs the CTest suite of a build under Wine: a fresh prefix for this run
+# (Windows 10, Wine's own fonts), one persistent wineserver and an Xvfb display
+# for the window tests. Only what this run started is stopped at the end.
+#   cmake/wine-test-driver.sh <build dir> [ctest arguments...]
+set -euo pipefail
+
+build=${1:?usage: wine-test-driver.sh <build dir> [ctest arguments...]}
+shift
+build=$(cd "$build" && pwd)
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+export WINELOADER=${WINE64:-/usr/lib/wine/wine64}
+wine=$WINELOADER
+wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
+
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/quillbay-wine.XXXXXX")
+export WINEPREFIX=$prefix
+xvfb_pid=""
+
+cleanup() {
+  "$wineserver" -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
+  rm -rf "$prefix"
+}
+trap cleanup EXIT
+
+echo "wine-test-driver: creating prefix $prefix"
+env -u DISPLAY "$wine" wineboot -i >/dev/null 2>&1
+env -u DISPLAY "$wine" winecfg -v win10 >/dev/null 2>&1
+"$wineserver" -w
+cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+
+# A display of our own, so window tests never touch the user's screen.
+for n in $(seq 90 140); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+    Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    break
+  fi
+done
+for _ in $(seq 1 50); do
+  [ -e "/tmp/.X11-unix/${DISPLAY#:}" ] || [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break
+  sleep 0.1
+done
+
+"$wineserver" -p
+# Warm the server up so the first test does not pay for it.
+"$wine" cmd /c exit >/dev/null 2>&1 || true
+
+cd "$build"
+status=0
+ctest --output-on-failure -j "${QB_TEST_JOBS:-2}" "$@" || status=$?
+exit $status

@@ -1,0 +1,48 @@
+#pragma once
+// The one record of a third-party driver package, and how DISM's list becomes records.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/dism_api.h"
+
+class DismSession;
+
+struct DriverPackage {
+    std::wstring PublishedName;
+    std::wstring OriginalFileName;
+    std::wstring OriginalInfName;
+    std::wstring CatalogFile;
+    std::wstring ClassDescription;
+    std::wstring ClassName;
+    std::wstring ClassGuid;
+    std::wstring ExtensionId;
+    std::wstring Provider;
+    std::wstring Version;
+    std::wstring Date;
+    std::wstring InfPath;
+    std::vector<std::wstring> HardwareIds;
+    bool HardwareIdsComplete = false;
+    bool HasModelsSection = false;
+    std::wstring ReasonText;
+    std::uint64_t SizeBytes = 0;
+    bool InBox = false;
+    bool BootCritical = false;
+    bool Checked = false;
+};
+
+// Lists the out-of-box packages of an open session in DISM's order. On failure
+// `out` keeps its contents and `error` says why.
+[[nodiscard]] bool ReadDismDriverPackages(const DismSession& session, dism::Session handle,
+                                          std::vector<DriverPackage>& out, std::wstring& error);
+
+std::wstring FormatDismVersion(unsigned major, unsigned minor, unsigned build, unsigned revision);
+std::wstring FormatDismDate(const SYSTEMTIME& date);
+
+// Published as oem<digits>.inf and not in-box.
+bool IsOemPackage(const DriverPackage& package);
+
+// Numeric comparison of version or date texts: -1, 0 or 1.
+int CompareVersions(const std::wstring& a, const std::wstring& b);

@@ -1,0 +1,7 @@
+#pragma once
+#include <string>
+
+// UTF-8 <-> UTF-16 through the system converter; invalid sequences become
+// whatever the system substitutes.
+std::wstring Utf8ToWide(const std::string& text);
+std::string WideToUtf8(const std::wstring& text);
