@@ -25,10 +25,14 @@ std::wstring WideFromAscii(const char* text) {
 bool DismSession::Initialize(const std::wstring& logPath, std::wstring& error) {
     if (initialized_) return true;
 
-    // System32 first; then only the program's own folder, never the current
-    // directory: an elevated process must not pick up a planted DLL.
+    // System32 first; then the program's own folder, never the current
+    // directory: an elevated process must not pick up a planted DLL. The
+    // fallback names System32 too, because the search flags also govern the
+    // DLL's own imports, which live there.
     module_ = ::LoadLibraryExW(kDismLibrary, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!module_) module_ = ::LoadLibraryExW(kDismLibrary, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR);
+    if (!module_)
+        module_ = ::LoadLibraryExW(kDismLibrary, nullptr,
+                                   LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!module_) {
         error = L"Не найдена DismApi.dll. Добавьте компонент DISM в образ Windows PE.";
         return false;

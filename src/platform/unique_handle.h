@@ -4,6 +4,8 @@
 // that is about to be reported.
 #include <windows.h>
 
+#include <setupapi.h>
+
 #include <utility>
 
 template <typename Traits>
@@ -76,8 +78,22 @@ struct LocalMemoryTraits {
     static void Close(Type h) noexcept { ::LocalFree(h); }
 };
 
+struct InfFileTraits {
+    using Type = HINF;
+    static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { ::SetupCloseInfFile(h); }
+};
+
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { ::FindClose(h); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+using InfFile = UniqueHandle<InfFileTraits>;
+using FindHandle = UniqueHandle<FindHandleTraits>;

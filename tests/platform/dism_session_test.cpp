@@ -2,6 +2,7 @@
 
 #include <string>
 #include <thread>
+#include <filesystem>
 
 #include "platform/dism_session.h"
 #include "platform/system_message.h"
@@ -21,12 +22,21 @@ std::wstring DescribeOnFreshThread(const DismSession& session, HRESULT hr) {
 }  // namespace
 
 TEST(DismSessionErrors, DescriptionFallsBackToSystemTextThenToCode) {
-    const std::wstring elevationText = SystemMessageText(ERROR_ELEVATION_REQUIRED);
-    ASSERT_FALSE(elevationText.empty());
+    // A Win32 error wrapped as an HRESULT is looked up by its low 16 bits.
+    const std::wstring notFound = SystemMessageText(ERROR_FILE_NOT_FOUND);
+    ASSERT_FALSE(notFound.empty());
+    EXPECT_EQ(notFound.find_last_of(L"\r\n "), notFound.size() <= 1 ? std::wstring::npos : notFound.find_last_of(L"\r\n "))
+        << "no trailing line break";
+    EXPECT_NE(notFound.back(), L'\n');
+    // Wine's message table lacks some codes that Windows has (740 among them);
+    // then only the code remains.
+    const std::wstring elevation = SystemMessageText(740);
+    const std::wstring elevationExpected = elevation.empty() ? L"0x800702E4" : L"0x800702E4 \u2014 " + elevation;
 
     {
         const DismSession unloaded;
-        EXPECT_EQ(unloaded.DescribeDismError(static_cast<HRESULT>(0x800702E4)), L"0x800702E4 \u2014 " + elevationText);
+        EXPECT_EQ(unloaded.DescribeDismError(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)), L"0x80070002 \u2014 " + notFound);
+        EXPECT_EQ(unloaded.DescribeDismError(static_cast<HRESULT>(0x800702E4)), elevationExpected);
         EXPECT_EQ(unloaded.DescribeDismError(static_cast<HRESULT>(0x2BAD0001)), L"0x2BAD0001");
     }
     {
@@ -34,12 +44,10 @@ TEST(DismSessionErrors, DescriptionFallsBackToSystemTextThenToCode) {
         DismSession session;
         std::wstring error;
         ASSERT_TRUE(session.Initialize((folder.Path() / L"dism.log").wstring(), error)) << error;
-        EXPECT_EQ(DescribeOnFreshThread(session, static_cast<HRESULT>(0x800702E4)),
-                  L"0x800702E4 \u2014 " + elevationText);
-        EXPECT_EQ(DescribeOnFreshThread(session, static_cast<HRESULT>(0x2BAD0001)), L"0x2BAD0001");
-        // A Win32 error wrapped as an HRESULT is looked up by its low 16 bits.
         EXPECT_EQ(DescribeOnFreshThread(session, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)),
-                  L"0x80070002 \u2014 " + SystemMessageText(ERROR_FILE_NOT_FOUND));
+                  L"0x80070002 \u2014 " + notFound);
+        EXPECT_EQ(DescribeOnFreshThread(session, static_cast<HRESULT>(0x800702E4)), elevationExpected);
+        EXPECT_EQ(DescribeOnFreshThread(session, static_cast<HRESULT>(0x2BAD0001)), L"0x2BAD0001");
         session.Shutdown();
     }
 }
@@ -82,4 +90,44 @@ TEST(DismSessionLifecycle, InitializeIsIdempotentAndShutdownUnloads) {
 
     ASSERT_TRUE(session.Initialize((folder.Path() / L"dism2.log").wstring(), error)) << "can start again: " << error;
     EXPECT_TRUE(session.IsInitialized());
+}
+
+TEST(DismSessionLifecycle, SessionsAreClosedOnlyWhenRealAndOnlyWhileInitialized) {
+    test::TempFolder folder;
+    const std::filesystem::path root = folder.Path() / L"image";
+    std::filesystem::create_directories(root / L"Windows" / L"System32");
+    const std::filesystem::path log = folder.Path() / L"dism.log";
+    const std::wstring rootText = root.wstring() + L"\\";
+
+    DismSession session;
+    std::wstring error;
+    ASSERT_TRUE(session.Initialize(log.wstring(), error)) << error;
+    dism::Session opened = 0;
+    {
+        DismSessionScope scope(session);
+        ASSERT_TRUE(scope.Open(rootText, error)) << error;
+        opened = scope.Handle();
+        EXPECT_NE(opened, 0u);
+    }
+    {
+        DismSessionScope neverOpened(session);
+        DismSessionScope failed(session);
+        EXPECT_FALSE(failed.Open((folder.Path() / L"missing").wstring(), error));
+        EXPECT_EQ(failed.Handle(), 0u);
+    }
+    session.CloseSession(0);
+    {
+        DismSessionScope outlivesTheApi(session);
+        ASSERT_TRUE(outlivesTheApi.Open(rootText, error)) << error;
+        session.Shutdown();
+    }
+    const std::wstring calls = test::ReadUtf8File(log);
+    EXPECT_NE(calls.find(L"DismOpenSession(\"" + rootText + L"\""), std::wstring::npos)
+        << "the root string is passed unchanged:\n" << calls;
+    EXPECT_NE(calls.find(L"DismCloseSession(" + std::to_wstring(opened) + L") -> 0x00000000"), std::wstring::npos)
+        << calls;
+    EXPECT_EQ(calls.find(L"DismCloseSession(0)"), std::wstring::npos) << calls;
+    const size_t shutdown = calls.find(L"DismShutdown");
+    ASSERT_NE(shutdown, std::wstring::npos) << calls;
+    EXPECT_EQ(calls.find(L"DismCloseSession", shutdown), std::wstring::npos) << "nothing after shutdown:\n" << calls;
 }
