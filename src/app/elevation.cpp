@@ -2,6 +2,16 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <vector>
+
+#include <cwchar>
+
+#include "app/command_line.h"
+#include "app/console_relay.h"
+#include "platform/string_compare.h"
+#include "platform/system_message.h"
 #include "platform/unique_handle.h"
 
 bool IsProcessElevated() {
@@ -13,10 +23,56 @@ bool IsProcessElevated() {
            elevation.TokenIsElevated != 0;
 }
 
-bool EnsureElevated(const std::wstring& /*commandTail*/, LangId /*language*/) {
-    // The relaunch through "runas" arrives with the console relay; until then an
-    // unelevated start simply proceeds and DISM reports the missing rights.
-    return true;
+namespace {
+
+void ShowElevationError(const std::wstring& text) { ::MessageBoxW(nullptr, text.c_str(), L"Quillbay", MB_ICONERROR); }
+
+bool WasRelaunchedForElevation() {
+    const std::vector<std::wstring> arguments = SplitCommandLine(::GetCommandLineW());
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        if (EqualsIgnoreCase(arguments[i], L"--elevation-relaunch")) return true;
+    }
+    return false;
+}
+
+std::wstring ElevationFailureText(DWORD error, LangId language) {
+    if (error == ERROR_CANCELLED) return GetText(language, 168);
+    std::wstring detail = TrimCommandTail(SystemMessageText(error));
+    if (detail.empty()) {
+        wchar_t code[32];
+        std::swprintf(code, 32, L"Ошибка %lu", static_cast<unsigned long>(error));
+        detail = code;
+    }
+    return GetText(language, 169) + detail;
+}
+
+}  // namespace
+
+bool EnsureElevated(const std::wstring& commandTail, LangId language) {
+    if (IsProcessElevated()) return true;
+    // A copy that is still unelevated after the prompt must not prompt again.
+    if (WasRelaunchedForElevation()) {
+        ShowElevationError(GetText(language, 166));
+        return false;
+    }
+    wchar_t module[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        ShowElevationError(GetText(language, 167));
+        return false;
+    }
+    std::wstring parameters = TrimCommandTail(commandTail);
+    if (!parameters.empty()) parameters += L' ';
+    parameters += L"--elevation-relaunch";
+
+    SHELLEXECUTEINFOW execute{};
+    execute.cbSize = sizeof(execute);
+    execute.lpVerb = L"runas";
+    execute.lpFile = module;
+    execute.lpParameters = parameters.c_str();
+    execute.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExW(&execute)) ShowElevationError(ElevationFailureText(::GetLastError(), language));
+    return false;
 }
 
 std::wstring DismInitFailureText(const std::wstring& error, const std::wstring& logPath) {

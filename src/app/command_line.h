@@ -1,0 +1,29 @@
+#pragma once
+// What the command line asks for. The classification works on an already split
+// argument list and needs no Windows, so it can be fuzzed natively.
+#include <functional>
+#include <string>
+#include <vector>
+
+enum class ConsoleCommand { None, Help, Backup, CleanupPreview, Cleanup, SelfTest, Invalid };
+
+struct CommandLine {
+    ConsoleCommand Command = ConsoleCommand::None;
+    std::wstring Argument;
+    std::wstring RelayPath;
+    std::wstring BadArgument;
+};
+
+// `arguments` excludes the program name.
+CommandLine ClassifyArguments(const std::vector<std::wstring>& arguments,
+                              const std::function<bool(const std::wstring&)>& isValidRelayPath);
+
+// CommandLineToArgvW's split, program name first; empty when it fails.
+std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine);
+// Splits a whole command line as the process received it (program name first).
+CommandLine ParseCommandLineText(const wchar_t* commandLine);
+// The current process's command line.
+CommandLine ParseCommandLine();
+
+// The archive path of "backup": trimmed, with ".7z" appended unless it already ends so.
+std::wstring BackupArchiveArgument(const std::wstring& argument);
