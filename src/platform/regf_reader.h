@@ -56,8 +56,8 @@ public:
     // The first subkey whose name matches without regard to case.
     [[nodiscard]] RegfStatus FindSubkey(Key parent, std::u16string_view name, Key& subkey) const;
     // All subkeys in stored order. Fails as a whole when an entry is damaged, names
-    // the root, names a key whose parent is another key, or repeats: so every walk
-    // over these lists visits a tree, each key at most once.
+    // the root, names a key whose parent is another key, or repeats a name: so every
+    // walk over these lists, by cell or by name, visits a tree, each key once.
     [[nodiscard]] RegfStatus ListSubkeys(Key parent, std::vector<Key>& subkeys) const;
     // The first value whose name matches without regard to case; "" is the default value.
     [[nodiscard]] RegfStatus FindValue(Key key, std::u16string_view name, RegfValue& value) const;
@@ -88,7 +88,8 @@ private:
     [[nodiscard]] bool AppendLeafEntries(std::span<const std::uint8_t> list, std::vector<std::uint32_t>& entries) const;
     [[nodiscard]] RegfStatus ValueEntries(const Node& node, std::span<const std::uint8_t>& entries) const;
     [[nodiscard]] RegfStatus ReadValueData(const ValueRecord& record, std::vector<std::uint8_t>& data) const;
-    [[nodiscard]] bool ReadBigData(std::span<const std::uint8_t> db, std::uint32_t size, std::vector<std::uint8_t>& data) const;
+    [[nodiscard]] bool ReadBigData(std::span<const std::uint8_t> db, std::uint32_t size,
+                                   std::vector<std::uint8_t>& data) const;
 
     std::vector<std::uint8_t> file_;
     std::vector<std::uint64_t> allocatedCells_;  // one bit per 8-byte slot of the bins data
