@@ -16,6 +16,11 @@ void AppendToLogWindow(HWND logWindow, const std::wstring& line) {
     ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
     const LRESULT firstVisible = ::SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
 
+    // EM_REPLACESEL honours the edit limit (about 30000 characters by default) and
+    // would drop the lines of a long session without a word.
+    const auto limit = static_cast<std::size_t>(::SendMessageW(edit, EM_GETLIMITTEXT, 0, 0));
+    if (static_cast<std::size_t>(length) + line.size() > limit) ::SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
+
     ::SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(length), length);
     ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
 

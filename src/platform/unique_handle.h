@@ -90,6 +90,12 @@ struct FindHandleTraits {
     static void Close(Type h) noexcept { ::FindClose(h); }
 };
 
+struct DeviceInfoListTraits {
+    using Type = HDEVINFO;
+    static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { ::SetupDiDestroyDeviceInfoList(h); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
@@ -97,3 +103,4 @@ using Module = UniqueHandle<ModuleTraits>;
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 using InfFile = UniqueHandle<InfFileTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
+using DeviceInfoList = UniqueHandle<DeviceInfoListTraits>;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/file_tree.h"
 #include "platform/text_encoding.h"
 #include "platform/unique_handle.h"
 
@@ -29,8 +30,9 @@ TempFolder::TempFolder(const std::wstring& prefix) {
 }
 
 TempFolder::~TempFolder() {
+    // Never follows links out of the folder (the library's remove_all does on Wine).
     std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    RemoveTree(path_, ec);
 }
 
 std::string ReadFileBytes(const std::filesystem::path& path) {

@@ -1,0 +1,31 @@
+#include "platform/utf8_file.h"
+
+#include <windows.h>
+
+#include "platform/text_encoding.h"
+#include "platform/unique_handle.h"
+
+bool WriteUtf8File(const std::filesystem::path& path, const std::wstring& text, std::wstring& error) {
+    const std::string body = WideToUtf8(text);
+    // The converter yields nothing only when the text exceeds its 32-bit range;
+    // within it the bytes always fit one WriteFile call.
+    if (!text.empty() && body.empty()) {
+        error = L"Файл слишком велик: " + path.wstring();
+        return false;
+    }
+    const std::string bytes = "\xEF\xBB\xBF" + body;
+
+    FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = L"Не удалось создать файл: " + path.wstring();
+        return false;
+    }
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+        error = L"Не удалось записать файл: " + path.wstring();
+        return false;
+    }
+    return true;
+}
