@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "platform/text_trim.h"
+
 namespace {
 
 wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
@@ -10,16 +12,6 @@ bool TokenEquals(const std::wstring& text, const wchar_t* token) {
         if (i >= text.size() || FoldAscii(text[i]) != FoldAscii(token[i])) return false;
     }
     return i == text.size();
-}
-
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
-
-std::wstring TrimBlanks(const std::wstring& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && IsBlank(text[first])) ++first;
-    while (last > first && IsBlank(text[last - 1])) --last;
-    return text.substr(first, last - first);
 }
 
 // The extension as the file-system library sees it: from the last dot of the
@@ -43,7 +35,7 @@ CommandLine Invalid(const std::wstring& badArgument) {
 }  // namespace
 
 std::wstring BackupArchiveArgument(const std::wstring& argument) {
-    std::wstring path = TrimBlanks(argument);
+    std::wstring path = TrimWhitespace(argument);
     if (!TokenEquals(Extension(path), L".7z")) path += L".7z";
     return path;
 }
@@ -69,7 +61,7 @@ CommandLine ClassifyArguments(const std::vector<std::wstring>& arguments,
     const size_t count = rest.size();
     if ((TokenEquals(first, L"help") || TokenEquals(first, L"--help") || TokenEquals(first, L"/?")) && count == 1) {
         result.Command = ConsoleCommand::Help;
-    } else if (TokenEquals(first, L"backup") && count == 2 && !TrimBlanks(rest[1]).empty()) {
+    } else if (TokenEquals(first, L"backup") && count == 2 && !TrimWhitespace(rest[1]).empty()) {
         result.Command = ConsoleCommand::Backup;
         result.Argument = BackupArchiveArgument(rest[1]);
     } else if (TokenEquals(first, L"cleanup-preview") && count == 1) {

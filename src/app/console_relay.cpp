@@ -12,6 +12,7 @@
 #include "platform/argument_quoting.h"
 #include "platform/string_compare.h"
 #include "platform/text_encoding.h"
+#include "platform/text_trim.h"
 #include "platform/unique_handle.h"
 
 namespace fs = std::filesystem;
@@ -31,13 +32,6 @@ bool FullNormalPath(const std::wstring& path, fs::path& result) {
 }
 
 }  // namespace
-
-std::wstring TrimCommandTail(const std::wstring& tail) {
-    const wchar_t* blanks = L" \t\r\n";
-    const size_t first = tail.find_first_not_of(blanks);
-    if (first == std::wstring::npos) return {};
-    return tail.substr(first, tail.find_last_not_of(blanks) - first + 1);
-}
 
 bool IsValidRelayPath(const std::wstring& path) {
     if (path.empty()) return false;
@@ -89,7 +83,7 @@ int RunConsoleRelay(const std::wstring& commandTail, LangId language) {
     const std::wstring relayPath = NewRelayFilePath();
     ::DeleteFileW(relayPath.c_str());
 
-    std::wstring parameters = TrimCommandTail(commandTail);
+    std::wstring parameters = TrimWhitespace(commandTail);
     if (!parameters.empty()) parameters += L' ';
     parameters += L"--console-relay " + QuoteArgument(relayPath);
 

@@ -13,5 +13,3 @@ bool IsValidRelayPath(const std::wstring& path);
 [[nodiscard]] bool ReadRelayFile(const std::wstring& path, std::wstring& text);
 // "Quillbay-console-<pid>-<ticks>.tmp" in the temporary folder.
 std::wstring NewRelayFilePath();
-// Blanks (space, tab, CR, LF) removed at both ends.
-std::wstring TrimCommandTail(const std::wstring& tail);

@@ -9,9 +9,9 @@
 #include <cwchar>
 
 #include "app/command_line.h"
-#include "app/console_relay.h"
 #include "platform/string_compare.h"
 #include "platform/system_message.h"
+#include "platform/text_trim.h"
 #include "platform/unique_handle.h"
 
 bool IsProcessElevated() {
@@ -37,7 +37,7 @@ bool WasRelaunchedForElevation() {
 
 std::wstring ElevationFailureText(DWORD error, LangId language) {
     if (error == ERROR_CANCELLED) return GetText(language, 168);
-    std::wstring detail = TrimCommandTail(SystemMessageText(error));
+    std::wstring detail = TrimWhitespace(SystemMessageText(error));
     if (detail.empty()) {
         wchar_t code[32];
         std::swprintf(code, 32, L"Ошибка %lu", static_cast<unsigned long>(error));
@@ -61,7 +61,7 @@ bool EnsureElevated(const std::wstring& commandTail, LangId language) {
         ShowElevationError(GetText(language, 167));
         return false;
     }
-    std::wstring parameters = TrimCommandTail(commandTail);
+    std::wstring parameters = TrimWhitespace(commandTail);
     if (!parameters.empty()) parameters += L' ';
     parameters += L"--elevation-relaunch";
 
