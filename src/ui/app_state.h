@@ -28,4 +28,11 @@ struct AppState {
     EventLog Events;
     std::wstring BackupFolder;
     std::wstring SafetyBackupFolder;
+
+    // Background jobs and the status line.
+    bool Busy = false;
+    bool JobRunning = false;         // a worker runs inside RunJob
+    bool CloseRequested = false;     // the window was closed while busy
+    bool ProgressMarquee = false;
+    bool StatusIsTemporary = false;  // a result that the next change replaces with "Ready"
 };

@@ -2,6 +2,8 @@
 
 #include "resource_ids.h"
 #include "ui/app_state.h"
+#include "ui/busy_state.h"
+#include "ui/status_line.h"
 
 namespace {
 
@@ -39,11 +41,14 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_APP_LOG:
         Log(state->Events, *reinterpret_cast<const std::wstring*>(lParam));
         return TRUE;
+    case WM_APP_STATUS:
+        OnStatusMessage(*state, lParam);
+        return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL) OnClose(window, *state);
+        if (LOWORD(wParam) == IDCANCEL && !state->Busy) OnClose(window, *state);
         return TRUE;
     case WM_CLOSE:
-        OnClose(window, *state);
+        if (!DeferCloseWhileBusy(*state)) OnClose(window, *state);
         return TRUE;
     default:
         return FALSE;

@@ -1,0 +1,78 @@
+#include "ui/busy_state.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/localized_text.h"
+#include "ui/app_state.h"
+#include "ui/main_window_controls.h"
+#include "ui/status_line.h"
+
+namespace {
+
+// Everything that could start a second job or change what the running one works
+// on. Log and the selection buttons are not locked; the action button cancels.
+constexpr int kLockedWhileBusy[] = {
+    IDC_MODE_TITLE,  IDC_HELP_BUTTON,   IDC_LANGUAGE,          IDC_TARGET,       IDC_CHOOSE_TARGET, IDC_REFRESH,
+    IDC_MODE_BACKUP, IDC_MODE_REMOVAL,  IDC_MODE_INSTALLATION, IDC_SETTINGS,     IDC_SEARCH,        IDC_PACKAGE_TREE,
+    IDC_SOURCE_PATH, IDC_BROWSE_SOURCE, IDC_SEVEN_ZIP_CHOICE,  IDC_RESET_SEARCH,
+};
+
+void EnableItem(HWND window, int id, bool enable) {
+    if (HWND item = ::GetDlgItem(window, id)) ::EnableWindow(item, enable);
+}
+
+TextId ActionText(AppMode mode) {
+    switch (mode) {
+    case AppMode::Removal: return 65;
+    case AppMode::Installation: return 66;
+    case AppMode::Backup: break;
+    }
+    return 64;
+}
+
+}  // namespace
+
+void SetBusy(AppState& state, bool busy) {
+    if (busy && !state.Busy) state.CancelRequested.store(false);
+    state.Busy = busy;
+
+    HWND window = state.MainWindow;
+    SetProgressMarquee(state, false);
+    if (HWND bar = ::GetDlgItem(window, IDC_PROGRESS)) {
+        if (busy) ::SendMessageW(bar, PBM_SETPOS, 0, 0);
+        ::ShowWindow(bar, busy ? SW_SHOW : SW_HIDE);
+    }
+    for (int id : kLockedWhileBusy) EnableItem(window, id, !busy);
+
+    // "Select old drivers" and the action itself need a list that still belongs to
+    // the chosen target and packages checked in it; while busy neither may start.
+    EnableItem(window, IDC_SELECT_OLD_DRIVERS, false);
+    HWND action = ::GetDlgItem(window, IDC_ACTION);
+    if (busy) {
+        if (HWND help = ::GetDlgItem(window, IDC_HELP_BUTTON)) ::ShowWindow(help, SW_HIDE);
+        if (action) {
+            ::EnableWindow(action, TRUE);
+            ::SetWindowTextW(action, GetText(state.Language, 170));
+        }
+        return;
+    }
+    if (action) {
+        ::EnableWindow(action, FALSE);
+        ::SetWindowTextW(action, GetText(state.Language, ActionText(state.Mode)));
+    }
+    if (state.CloseRequested && window) ::PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+void RequestCancel(AppState& state) {
+    state.CancelRequested.exchange(true);
+    SetStatus(state, GetText(state.Language, 175), kProgressUnchanged);
+}
+
+bool DeferCloseWhileBusy(AppState& state) {
+    if (!state.Busy) return false;
+    state.CloseRequested = true;
+    state.CancelRequested.exchange(true);
+    return true;
+}

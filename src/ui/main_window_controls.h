@@ -1,0 +1,26 @@
+#pragma once
+// Control identifiers of the main window (dialog 101). Plain defines, so the
+// resource script can share them.
+#define IDC_MODE_TITLE 1001
+#define IDC_LOG_BUTTON 1003
+#define IDC_TARGET 1005
+#define IDC_CHOOSE_TARGET 1006
+#define IDC_REFRESH 1007
+#define IDC_SEARCH 1009
+#define IDC_PACKAGE_TREE 1011
+#define IDC_MODE_BACKUP 1016
+#define IDC_MODE_REMOVAL 1017
+#define IDC_MODE_INSTALLATION 1018
+#define IDC_SOURCE_PATH 1062
+#define IDC_BROWSE_SOURCE 1063
+#define IDC_SEVEN_ZIP_CHOICE 1064
+#define IDC_SELECT_OLD_DRIVERS 1066
+#define IDC_CLEAR_SELECTION 1071
+#define IDC_SELECT_ALL 1072
+#define IDC_ACTION 1073
+#define IDC_STATUS_LINE 1080
+#define IDC_PROGRESS 1081
+#define IDC_LANGUAGE 1082
+#define IDC_HELP_BUTTON 1083
+#define IDC_RESET_SEARCH 1156
+#define IDC_SETTINGS 1159
