@@ -19,6 +19,10 @@ DWORD EncodeRemovalOptions(const RemovalOptions& options) {
            (options.ManualRemoveAllOffline ? 0x20u : 0u);
 }
 
+bool ManualRemoveAllEnabled(const RemovalOptions& options, const TargetWindows& target) {
+    return target.IsCurrent ? options.ManualRemoveAllCurrent : options.ManualRemoveAllOffline;
+}
+
 bool ReadSettingDword(const wchar_t* valueName, DWORD& value) {
     DWORD data = 0;
     DWORD size = sizeof(data);

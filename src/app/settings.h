@@ -2,6 +2,8 @@
 // The two per-user settings under HKEY_CURRENT_USER\Software\Marrowfen.
 #include <windows.h>
 
+#include "platform/target_windows.h"
+
 inline constexpr wchar_t kSettingsKey[] = L"Software\\Marrowfen";
 
 struct RemovalOptions {
@@ -14,6 +16,9 @@ struct RemovalOptions {
 
 RemovalOptions DecodeRemovalOptions(DWORD value);
 DWORD EncodeRemovalOptions(const RemovalOptions& options);
+
+// The manual "remove all" permission of the target's kind.
+bool ManualRemoveAllEnabled(const RemovalOptions& options, const TargetWindows& target);
 
 // Missing, mistyped or unreadable values give the defaults.
 RemovalOptions ReadRemovalOptions();

@@ -1,0 +1,660 @@
+// Target Windows detection against fixture roots built with real hives: the
+// version reading and each of its partial results, root recognition, the target
+// list from drive letters (with Windows PE), the drive icon and the pickers.
+#include "platform/target_windows.h"
+
+#include <gtest/gtest.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <cstring>
+#include <cwctype>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fixture_hives.h"
+#include "kernel_image.h"
+#include "platform/folder_pickers.h"
+#include "platform/offline_hive.h"
+#include "platform/unique_handle.h"
+#include "platform/windows_version.h"
+#include "test_support.h"
+#include "windows_root_builder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool RunningOnWine() {
+    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+std::string Describe(const OfflineWindowsVersion& v) {
+    return "major " + std::to_string(v.Major) + ", minor " + std::to_string(v.Minor) + ", build " +
+           std::to_string(v.Build) + ", product type " + std::to_string(v.ProductType) + ", architecture " +
+           std::to_string(v.Architecture) + (v.ArchitectureKnown ? " (known)" : " (unknown)");
+}
+
+OfflineWindowsVersion Expected(std::uint32_t major, std::uint32_t minor, std::uint32_t build, std::uint8_t productType,
+                               std::uint32_t architecture = 0, bool architectureKnown = false) {
+    OfflineWindowsVersion version;
+    version.Major = major;
+    version.Minor = minor;
+    version.Build = build;
+    version.ProductType = productType;
+    version.Architecture = architecture;
+    version.ArchitectureKnown = architectureKnown;
+    return version;
+}
+
+const OfflineWindowsVersion kNothing{};
+const OfflineWindowsVersion kComplete = Expected(10, 0, 19045, VER_NT_WORKSTATION, PROCESSOR_ARCHITECTURE_AMD64, true);
+const OfflineWindowsVersion kWithoutArchitecture = Expected(10, 0, 19045, VER_NT_WORKSTATION);
+
+// A fixture installation written into a fresh temporary folder.
+class FixtureRoot {
+public:
+    explicit FixtureRoot(const sim::FixtureWindows& windows = {}) : folder_(L"qbtw") {
+        std::wstring error;
+        built_ = sim::BuildWindowsRoot(windows, Root(), error);
+        EXPECT_TRUE(built_) << testing::PrintToString(error);
+    }
+    [[nodiscard]] bool Built() const { return built_; }
+    [[nodiscard]] std::wstring Root() const { return folder_.Path().wstring(); }
+    [[nodiscard]] fs::path System32() const { return folder_.Path() / L"Windows\\System32"; }
+    [[nodiscard]] fs::path Kernel() const { return System32() / L"ntoskrnl.exe"; }
+
+private:
+    test::TempFolder folder_;
+    bool built_ = false;
+};
+
+void RewriteHive(const RegfWriter& hive, const fs::path& path) {
+    std::wstring error;
+    ASSERT_TRUE(sim::WriteHiveFile(hive, path.wstring(), error)) << testing::PrintToString(error);
+}
+
+template <typename T>
+void Put(std::string& bytes, std::size_t offset, T value) {
+    if (bytes.size() < offset + sizeof(T)) bytes.resize(offset + sizeof(T), '\0');
+    std::memcpy(bytes.data() + offset, &value, sizeof(T));
+}
+
+constexpr std::size_t kNtHeadersAt = 60;         // e_lfanew in the DOS header
+constexpr std::size_t kFixtureNtHeaders = 0x80;  // where the fixture kernel's NT headers start
+
+// The fixture's x64 kernel with one field overwritten.
+template <typename T>
+std::function<std::string()> PatchedKernel(std::size_t offset, T value) {
+    return [offset, value] {
+        std::string image = sim::MinimalKernelImage(sim::FixtureMachine::Amd64);
+        Put<T>(image, offset, value);
+        return image;
+    };
+}
+
+// The fixture kernel with its NT headers moved to `offset`.
+std::string KernelWithHeadersAt(std::uint32_t offset) {
+    const std::string image = sim::MinimalKernelImage(sim::FixtureMachine::Amd64);
+    std::uint32_t original = 0;
+    std::memcpy(&original, image.data() + kNtHeadersAt, sizeof(original));
+    std::string moved = image.substr(0, original);
+    moved.resize(offset, '\0');
+    moved += image.substr(original);
+    Put<std::uint32_t>(moved, kNtHeadersAt, offset);
+    return moved;
+}
+
+}  // namespace
+
+TEST(OfflineWindowsVersion, ReadsVersionProductTypeAndKernelOfFixtureRoots) {
+    struct Case {
+        const char* Name;
+        std::function<void(sim::FixtureWindows&)> Alter;
+        OfflineWindowsVersion Want;
+    };
+    const std::vector<Case> cases = {
+        {"Windows 10 workstation on x64", [](sim::FixtureWindows&) {}, kComplete},
+        {"domain controller on x86",
+         [](sim::FixtureWindows& w) {
+             w.Machine = sim::FixtureMachine::X86;
+             w.Version.MajorVersion = 6;
+             w.Version.MinorVersion = 3;
+             w.Version.BuildNumber = L"9600";
+             w.ProductType = L"LanmanNT";
+         },
+         Expected(6, 3, 9600, VER_NT_DOMAIN_CONTROLLER, PROCESSOR_ARCHITECTURE_INTEL, true)},
+        {"server on arm64, product type in other letter case",
+         [](sim::FixtureWindows& w) {
+             w.Machine = sim::FixtureMachine::Arm64;
+             w.Version.BuildNumber = L"22631";
+             w.ProductType = L"servernt";
+         },
+         Expected(10, 0, 22631, VER_NT_SERVER, PROCESSOR_ARCHITECTURE_ARM64, true)},
+        {"control set chosen by Select\\Current", [](sim::FixtureWindows& w) { w.CurrentControlSet = 7; }, kComplete},
+        {"highest control set number", [](sim::FixtureWindows& w) { w.CurrentControlSet = 999; }, kComplete},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        sim::FixtureWindows windows;
+        c.Alter(windows);
+        FixtureRoot root(windows);
+        ASSERT_TRUE(root.Built());
+        EXPECT_EQ(Describe(ReadOfflineWindowsVersion(root.Root())), Describe(c.Want));
+        EXPECT_EQ(Describe(ReadOfflineWindowsVersion(root.Root() + L"\\")), Describe(c.Want));
+    }
+
+    // Wine hands out a key for any application hive that answers nothing; the
+    // hives above were read by our own reader there, by the platform elsewhere.
+    FixtureRoot root;
+    OfflineHive hive;
+    HiveLoadFailure failure;
+    ASSERT_TRUE(hive.Load((root.System32() / L"Config\\SOFTWARE").wstring(), false, failure)) << failure.Code;
+    EXPECT_EQ(hive.Backend(), RunningOnWine() ? OfflineHiveBackend::RegfReader : OfflineHiveBackend::AppKey);
+}
+
+TEST(OfflineWindowsVersion, HiveFailuresKeepWhatWasReadBefore) {
+    struct Case {
+        const char* Name;
+        std::function<void(sim::FixtureWindows&)> Alter;
+        std::function<void(const FixtureRoot&, const sim::FixtureWindows&)> Damage;
+        OfflineWindowsVersion Want;
+    };
+    const auto noChange = [](sim::FixtureWindows&) {};
+    const auto intact = [](const FixtureRoot&, const sim::FixtureWindows&) {};
+    const auto software = [](const FixtureRoot& root) { return root.System32() / L"Config\\SOFTWARE"; };
+    const auto system = [](const FixtureRoot& root) { return root.System32() / L"Config\\SYSTEM"; };
+    const auto build = [](const wchar_t* text) {
+        return [text](sim::FixtureWindows& w) { w.Version.BuildNumber = text; };
+    };
+    const std::vector<Case> cases = {
+        {"no SOFTWARE hive", noChange, [&](const FixtureRoot& r, auto&) { fs::remove(software(r)); }, kNothing},
+        {"no SYSTEM hive", noChange, [&](const FixtureRoot& r, auto&) { fs::remove(system(r)); }, kNothing},
+        {"SYSTEM is no hive", noChange,
+         [&](const FixtureRoot& r, auto&) { test::WriteFileBytes(system(r), "not a hive\r\n"); }, kNothing},
+        {"no CurrentVersion key", noChange,
+         [&](const FixtureRoot& r, auto&) {
+             RegfWriter empty;
+             empty.AddKey(u"Microsoft\\Windows NT");
+             RewriteHive(empty, software(r));
+         },
+         kNothing},
+        {"no major version", [](sim::FixtureWindows& w) { w.Version.MajorVersion.reset(); }, intact, kNothing},
+        {"major version as text", noChange,
+         [&](const FixtureRoot& r, const sim::FixtureWindows& w) {
+             RegfWriter hive = sim::SoftwareHiveContent(w);
+             hive.SetValue(u"Microsoft\\Windows NT\\CurrentVersion", u"CurrentMajorVersionNumber", kRegfTypeSz,
+                           RegfStringData(u"10"));
+             RewriteHive(hive, software(r));
+         },
+         kNothing},
+        {"no minor version", [](sim::FixtureWindows& w) { w.Version.MinorVersion.reset(); }, intact,
+         Expected(10, 0, 0, 0)},
+        {"no build number", [](sim::FixtureWindows& w) { w.Version.BuildNumber.reset(); }, intact,
+         Expected(10, 0, 0, 0)},
+        {"build number as a DWORD", noChange,
+         [&](const FixtureRoot& r, const sim::FixtureWindows& w) {
+             RegfWriter hive = sim::SoftwareHiveContent(w);
+             hive.SetValue(u"Microsoft\\Windows NT\\CurrentVersion", u"CurrentBuildNumber", kRegfTypeDword,
+                           RegfDwordData(19045));
+             RewriteHive(hive, software(r));
+         },
+         Expected(10, 0, 0, 0)},
+        {"empty build number", build(L""), intact, Expected(10, 0, 0, 0)},
+        {"build number 0", build(L"0"), intact, Expected(10, 0, 0, 0)},
+        // The leading number is kept, but the text is no build number.
+        {"build number with a revision", build(L"19045.3803"), intact, Expected(10, 0, 19045, 0)},
+        {"build number with a blank", build(L"19045 "), intact, Expected(10, 0, 19045, 0)},
+        {"negative build number", build(L"-1"), intact, Expected(10, 0, 0, 0)},
+        {"build number beyond 32 bits", build(L"4294967296"), intact, Expected(10, 0, 0, 0)},
+        {"largest build number", build(L"4294967295"), intact,
+         Expected(10, 0, 4294967295u, VER_NT_WORKSTATION, PROCESSOR_ARCHITECTURE_AMD64, true)},
+        {"Select\\Current 0", [](sim::FixtureWindows& w) { w.CurrentControlSet = 0; }, intact,
+         Expected(10, 0, 19045, 0)},
+        {"Select\\Current 1000", [](sim::FixtureWindows& w) { w.CurrentControlSet = 1000; }, intact,
+         Expected(10, 0, 19045, 0)},
+        {"no Select key", noChange,
+         [&](const FixtureRoot& r, auto&) {
+             RegfWriter hive;
+             hive.SetValue(u"ControlSet001\\Control\\ProductOptions", u"ProductType", kRegfTypeSz,
+                           RegfStringData(u"WinNT"));
+             RewriteHive(hive, system(r));
+         },
+         Expected(10, 0, 19045, 0)},
+        {"Select\\Current names a missing control set", noChange,
+         [&](const FixtureRoot& r, const sim::FixtureWindows& w) {
+             RegfWriter hive = sim::SystemHiveContent(w);
+             hive.SetValue(u"Select", u"Current", kRegfTypeDword, RegfDwordData(2));
+             RewriteHive(hive, system(r));
+         },
+         Expected(10, 0, 19045, 0)},
+        {"no ProductType", [](sim::FixtureWindows& w) { w.ProductType.reset(); }, intact, Expected(10, 0, 19045, 0)},
+        {"unknown ProductType", [](sim::FixtureWindows& w) { w.ProductType = L"WinNT2"; }, intact,
+         Expected(10, 0, 19045, 0)},
+        {"no kernel", [](sim::FixtureWindows& w) { w.WriteKernel = false; }, intact, kWithoutArchitecture},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        sim::FixtureWindows windows;
+        c.Alter(windows);
+        FixtureRoot root(windows);
+        ASSERT_TRUE(root.Built());
+        c.Damage(root, windows);
+        EXPECT_EQ(Describe(ReadOfflineWindowsVersion(root.Root())), Describe(c.Want));
+    }
+
+    // A hive in use by someone who shares it with nobody cannot be loaded.
+    FixtureRoot root;
+    ASSERT_EQ(Describe(ReadOfflineWindowsVersion(root.Root())), Describe(kComplete));
+    const FileHandle locked(::CreateFileW((root.System32() / L"Config\\SYSTEM").c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(locked);
+    EXPECT_EQ(Describe(ReadOfflineWindowsVersion(root.Root())), Describe(kNothing));
+
+    EXPECT_EQ(Describe(ReadOfflineWindowsVersion(L"")), Describe(kNothing));
+}
+
+TEST(OfflineWindowsVersion, KernelHeaderDecidesTheArchitecture) {
+    struct Case {
+        const char* Name;
+        std::function<std::string()> Kernel;
+        OfflineWindowsVersion Want;
+    };
+    const auto amd64 = [] { return sim::MinimalKernelImage(sim::FixtureMachine::Amd64); };
+    const auto cut = [&](std::size_t size) { return [=] { return amd64().substr(0, size); }; };
+    const std::vector<Case> cases = {
+        {"empty file", cut(0), kWithoutArchitecture},
+        {"shorter than a DOS header", cut(63), kWithoutArchitecture},
+        {"no MZ", PatchedKernel<std::uint16_t>(0, 0x5A5A), kWithoutArchitecture},
+        {"NT headers at the farthest offset allowed", [] { return KernelWithHeadersAt(0x100000); }, kComplete},
+        {"NT headers beyond the farthest offset", [] { return KernelWithHeadersAt(0x100001); }, kWithoutArchitecture},
+        {"NT headers past the end of the file", PatchedKernel<std::uint32_t>(kNtHeadersAt, 0x1000),
+         kWithoutArchitecture},
+        {"negative NT headers offset", PatchedKernel<std::int32_t>(kNtHeadersAt, -4), kWithoutArchitecture},
+        {"file ends inside the file header", cut(kFixtureNtHeaders + 10), kWithoutArchitecture},
+        {"no PE signature", PatchedKernel<std::uint32_t>(kFixtureNtHeaders, 0x01004550), kWithoutArchitecture},
+        {"32-bit ARM kernel", PatchedKernel<std::uint16_t>(kFixtureNtHeaders + 4, IMAGE_FILE_MACHINE_ARMNT),
+         kWithoutArchitecture},
+        {"Itanium kernel", PatchedKernel<std::uint16_t>(kFixtureNtHeaders + 4, IMAGE_FILE_MACHINE_IA64),
+         kWithoutArchitecture},
+    };
+    FixtureRoot root;
+    ASSERT_TRUE(root.Built());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        test::WriteFileBytes(root.Kernel(), c.Kernel());
+        EXPECT_EQ(Describe(ReadOfflineWindowsVersion(root.Root())), Describe(c.Want));
+    }
+    fs::remove(root.Kernel());
+    fs::create_directory(root.Kernel());
+    EXPECT_EQ(Describe(ReadOfflineWindowsVersion(root.Root())), Describe(kWithoutArchitecture)) << "a folder";
+}
+
+namespace {
+
+// A drive letter standing for a folder while it lives. Wine resolves drive letters
+// through the prefix's dosdevices links only (DefineDosDeviceW names are not
+// followed by its file system), so there the link is made by the host's ln.
+class MappedDrive {
+public:
+    explicit MappedDrive(const fs::path& folder) {
+        for (wchar_t letter = L'P'; letter <= L'Y' && !letter_; ++letter) {
+            const std::wstring root = std::wstring(1, letter) + L":\\";
+            if (::GetDriveTypeW(root.c_str()) != DRIVE_NO_ROOT_DIR) continue;
+            if (RunningOnWine() ? LinkOnWine(letter, folder) : DefineOnWindows(letter, folder)) letter_ = letter;
+        }
+    }
+    MappedDrive(const MappedDrive&) = delete;
+    MappedDrive& operator=(const MappedDrive&) = delete;
+    ~MappedDrive() {
+        if (!letter_) return;
+        if (!link_.empty()) {
+            RunHostCommand(L"Z:\\bin\\rm", L"rm -f " + link_);
+            WaitUntil([&] { return ::GetDriveTypeW(Root().c_str()) == DRIVE_NO_ROOT_DIR; });
+        } else {
+            ::DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, Drive().c_str(), target_.c_str());
+        }
+    }
+    [[nodiscard]] bool Mapped() const { return letter_ != 0; }
+    [[nodiscard]] std::wstring Root() const { return Drive() + L"\\"; }
+
+private:
+    [[nodiscard]] std::wstring Drive() const { return std::wstring(1, letter_) + L":"; }
+
+    static std::wstring UnixPath(const fs::path& path) {
+        using ToUnix = char*(CDECL*)(const wchar_t*);
+        const auto toUnix = reinterpret_cast<ToUnix>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+        if (!toUnix) return {};
+        char* unix = toUnix(path.c_str());
+        if (!unix) return {};
+        std::wstring result(unix, unix + std::strlen(unix));
+        ::HeapFree(::GetProcessHeap(), 0, unix);
+        return result;
+    }
+
+    static void RunHostCommand(const wchar_t* program, std::wstring commandLine) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        if (!::CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &process)) {
+            return;
+        }
+        // Host programs give Wine no exit code; the caller watches for the effect.
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+
+    template <typename Condition>
+    static bool WaitUntil(Condition condition) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            if (condition()) return true;
+            ::Sleep(50);
+        }
+        return false;
+    }
+
+    bool LinkOnWine(wchar_t letter, const fs::path& folder) {
+        const std::wstring target = UnixPath(folder);
+        std::wstring devices = UnixPath(L"C:\\");  // <prefix>/dosdevices/c:/
+        const std::size_t drive = devices.rfind(L"/c:");
+        if (target.empty() || drive == std::wstring::npos) return false;
+        devices.resize(drive);
+        const std::wstring link = devices + L"/" + static_cast<wchar_t>(std::towlower(letter)) + L":";
+        RunHostCommand(L"Z:\\bin\\ln", L"ln -s " + target + L" " + link);
+        const std::wstring root = std::wstring(1, letter) + L":\\";
+        if (!WaitUntil([&] { return ::GetDriveTypeW(root.c_str()) == DRIVE_FIXED; })) return false;
+        link_ = link;
+        return true;
+    }
+
+    bool DefineOnWindows(wchar_t letter, const fs::path& folder) {
+        target_ = folder.wstring();
+        return ::DefineDosDeviceW(0, (std::wstring(1, letter) + L":").c_str(), target_.c_str()) != FALSE;
+    }
+
+    wchar_t letter_ = 0;
+    std::wstring link_;    // Wine: the dosdevices link
+    std::wstring target_;  // Windows: the defined target
+};
+
+// Makes the running system's drive look like an installation for the test's
+// duration, where it does not already (a fresh Wine prefix has no hives).
+class CurrentDriveAsRoot {
+public:
+    CurrentDriveAsRoot() {
+        wchar_t windows[MAX_PATH];
+        ::GetWindowsDirectoryW(windows, MAX_PATH);
+        const fs::path system32 = fs::path(windows) / L"System32";
+        std::error_code ec;
+        if (!fs::exists(system32 / L"Config\\SYSTEM", ec)) {
+            for (const fs::path& folder : {system32 / L"Config", system32 / L"DriverStore"}) {
+                if (fs::create_directory(folder, ec)) created_.push_back(folder);
+            }
+            test::WriteFileBytes(system32 / L"Config\\SYSTEM", "");
+            hive_ = system32 / L"Config\\SYSTEM";
+        }
+    }
+    CurrentDriveAsRoot(const CurrentDriveAsRoot&) = delete;
+    CurrentDriveAsRoot& operator=(const CurrentDriveAsRoot&) = delete;
+    ~CurrentDriveAsRoot() {
+        std::error_code ec;
+        if (!hive_.empty()) fs::remove(hive_, ec);
+        // Another test may have put something into a folder meanwhile; it then stays.
+        for (auto folder = created_.rbegin(); folder != created_.rend(); ++folder) fs::remove(*folder, ec);
+    }
+
+private:
+    fs::path hive_;
+    std::vector<fs::path> created_;
+};
+
+std::vector<std::wstring> Roots(const std::vector<TargetWindows>& targets) {
+    std::vector<std::wstring> roots;
+    for (const TargetWindows& target : targets) roots.push_back(target.Root);
+    return roots;
+}
+
+}  // namespace
+
+TEST(TargetWindows, RecognisesRootsAndNormalisesChosenFolders) {
+    FixtureRoot root;
+    ASSERT_TRUE(root.Built());
+    const std::wstring r = root.Root();
+    EXPECT_TRUE(IsWindowsRoot(r));
+    EXPECT_TRUE(IsWindowsRoot(r + L"\\"));
+    EXPECT_FALSE(IsWindowsRoot(r + L"\\Windows")) << "the Windows folder itself is no root";
+    EXPECT_FALSE(IsWindowsRoot(L""));
+    EXPECT_FALSE(IsWindowsRoot(r + L"\\missing"));
+
+    test::TempFolder partial(L"qbtw");
+    const fs::path system32 = partial.Path() / L"Windows\\System32";
+    fs::create_directories(system32 / L"Config\\SYSTEM");
+    EXPECT_FALSE(IsWindowsRoot(partial.Path().wstring())) << "no DriverStore";
+    fs::create_directories(system32 / L"DriverStore");
+    EXPECT_TRUE(IsWindowsRoot(partial.Path().wstring())) << "a SYSTEM that is a folder still counts";
+    fs::remove(system32 / L"Config\\SYSTEM");
+    EXPECT_FALSE(IsWindowsRoot(partial.Path().wstring())) << "no SYSTEM";
+
+    std::wstring forward = r;
+    for (wchar_t& c : forward) {
+        if (c == L'\\') c = L'/';
+    }
+    struct Case {
+        std::wstring Chosen;
+        std::wstring Want;
+    };
+    for (const Case& c : {
+             Case{r, r},
+             Case{r + L"\\", r},
+             Case{r + L"\\Windows", r},
+             Case{r + L"\\WINDOWS\\", r},
+             Case{r + L"\\Windows\\System32\\..", r},
+             Case{r + L"\\.\\Images\\..\\Windows", r},
+             Case{forward + L"/Windows", r},
+             // Without its hive a folder named Windows is no Windows directory.
+             Case{partial.Path().wstring() + L"\\Windows", partial.Path().wstring() + L"\\Windows"},
+             Case{r + L"\\Windows\\System32", r + L"\\Windows\\System32"},
+             Case{L"D:", L"D:\\"},
+             Case{L"D:\\", L"D:\\"},
+             Case{L"D:/", L"D:\\"},
+             Case{L"D:\\Images\\..", L"D:\\"},
+             Case{L"", L""},
+         }) {
+        EXPECT_EQ(NormalizeTargetRoot(c.Chosen), c.Want) << testing::PrintToString(c.Chosen);
+    }
+}
+
+TEST(TargetWindows, ListsCurrentWindowsFirstThenOfflineDrivesButNoCurrentUnderWindowsPE) {
+    wchar_t windows[MAX_PATH];
+    ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    const std::wstring current = std::wstring(1, static_cast<wchar_t>(std::towupper(windows[0]))) + L":\\";
+    ASSERT_FALSE(IsWindowsPE()) << "the test system is no Windows PE";
+
+    FixtureRoot offline;
+    ASSERT_TRUE(offline.Built());
+    test::TempFolder plain(L"qbtw");
+    const MappedDrive offlineDrive(offline.Root());
+    const MappedDrive plainDrive(plain.Path());
+    ASSERT_TRUE(offlineDrive.Mapped());
+    ASSERT_TRUE(plainDrive.Mapped());
+    const CurrentDriveAsRoot currentAsRoot;
+    ASSERT_TRUE(IsWindowsRoot(current));
+    ASSERT_TRUE(IsWindowsRoot(offlineDrive.Root()));
+    EXPECT_EQ(NormalizeTargetRoot(offlineDrive.Root() + L"Windows"), offlineDrive.Root());
+
+    for (const LangId language : {LangId{0}, LangId{1}, LangId{7}}) {
+        SCOPED_TRACE(language);
+        const std::vector<TargetWindows> targets = EnumerateTargets(language);
+        EXPECT_EQ(Roots(targets), (std::vector<std::wstring>{current, offlineDrive.Root()}))
+            << "the running Windows once, first; the plain drive not at all";
+        ASSERT_EQ(targets.size(), 2u);
+        EXPECT_TRUE(targets[0].IsCurrent);
+        EXPECT_EQ(targets[0].Label, GetText(language, 69) + current);
+        EXPECT_FALSE(targets[1].IsCurrent);
+        EXPECT_EQ(targets[1].Label, GetText(language, 70) + offlineDrive.Root());
+        EXPECT_EQ(TargetLabel(language, offlineDrive.Root(), false), targets[1].Label);
+    }
+    EXPECT_EQ(EnumerateTargets(1)[0].Label, L"Current Windows — " + current);
+
+    // Windows PE: the key exists only for these two calls.
+    constexpr wchar_t kMiniNT[] = L"SYSTEM\\CurrentControlSet\\Control\\MiniNT";
+    RegKey miniNT;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kMiniNT, 0, nullptr, REG_OPTION_VOLATILE, KEY_READ, nullptr,
+                                miniNT.put(), nullptr),
+              ERROR_SUCCESS);
+    miniNT.reset();
+    const bool underPE = IsWindowsPE();
+    const std::vector<TargetWindows> peTargets = EnumerateTargets(1);
+    ASSERT_EQ(::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kMiniNT), ERROR_SUCCESS);
+    EXPECT_TRUE(underPE);
+    EXPECT_EQ(Roots(peTargets), std::vector<std::wstring>{offlineDrive.Root()})
+        << "no current entry, and the PE's own drive is never examined";
+    EXPECT_FALSE(IsWindowsPE());
+}
+
+TEST(TargetWindows, SystemDriveIconAndDefaultBackupFolder) {
+    const HICON icon = SystemDriveIcon();
+    ASSERT_NE(icon, nullptr);
+    ICONINFO info{};
+    EXPECT_TRUE(::GetIconInfo(icon, &info));
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    EXPECT_TRUE(::DestroyIcon(icon)) << "the caller owns the icon";
+
+    PWSTR desktop = nullptr;
+    ASSERT_EQ(::SHGetKnownFolderPath(FOLDERID_Desktop, 0, nullptr, &desktop), S_OK);
+    const fs::path expected = fs::path(desktop) / L"Quillbay Backup";
+    ::CoTaskMemFree(desktop);
+    EXPECT_EQ(DefaultBackupFolder(L"Quillbay Backup"), expected.wstring());
+}
+
+namespace {
+
+// This process's visible top-level windows.
+std::vector<HWND> OwnWindows() {
+    std::vector<HWND> windows;
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(window, &process);
+            if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window)) {
+                reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+HWND FindOwnWindow(const std::wstring& caption) {
+    for (const HWND window : OwnWindows()) {
+        wchar_t text[256] = {};
+        ::GetWindowTextW(window, text, 256);
+        if (caption == text) return window;
+    }
+    return nullptr;
+}
+
+// Waits for the picker with the caption, optionally types a name into its file
+// name box, and presses one of its buttons, as a user would. A dialog that stays
+// open after that (perhaps behind a message of its own) is cancelled, so a
+// failing test never hangs.
+class DialogPresser {
+public:
+    DialogPresser(std::wstring caption, int button, std::wstring typed = L"")
+        : thread_([this, caption = std::move(caption), button, typed = std::move(typed)] {
+              HWND dialog = nullptr;
+              for (int attempt = 0; attempt < 400 && !dialog; ++attempt) {
+                  ::Sleep(50);
+                  dialog = FindOwnWindow(caption);
+              }
+              if (!dialog) return;
+              ::Sleep(300);  // let it finish filling itself
+              if (!typed.empty()) {
+                  const HWND edit = ::FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+                  if (edit) ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+              }
+              ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+              for (int attempt = 0; attempt < 100 && ::IsWindow(dialog); ++attempt) ::Sleep(50);
+              pressed_ = !::IsWindow(dialog);
+              while (::IsWindow(dialog)) {
+                  for (const HWND window : OwnWindows()) {
+                      if (window != dialog) ::PostMessageW(window, WM_CLOSE, 0, 0);
+                  }
+                  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+                  ::Sleep(200);
+              }
+          }) {}
+    DialogPresser(const DialogPresser&) = delete;
+    DialogPresser& operator=(const DialogPresser&) = delete;
+    ~DialogPresser() {
+        if (thread_.joinable()) thread_.join();
+    }
+    // The dialog closed on the button pressed.
+    [[nodiscard]] bool Pressed() {
+        if (thread_.joinable()) thread_.join();
+        return pressed_;
+    }
+
+private:
+    std::atomic<bool> pressed_{false};
+    std::thread thread_;
+};
+
+class ComApartment {
+public:
+    ComApartment() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(result_)) ::CoUninitialize();
+    }
+
+private:
+    HRESULT result_;
+};
+
+}  // namespace
+
+TEST(FolderPickers, CancelGivesFalseAndOpenGivesThePresetChoice) {
+    const ComApartment com;
+    test::TempFolder folder(L"qbtw");
+    const fs::path archive = folder.Path() / L"drivers.7z";
+    test::WriteFileBytes(archive, "7z");
+    const ArchiveFilterLabels labels{L"7-Zip archives", L"Supported archives", L"All files"};
+
+    std::wstring path = L"unchanged";
+    {
+        DialogPresser cancel(L"Pick a folder to cancel", IDCANCEL);
+        EXPECT_FALSE(PickFolder(nullptr, L"Pick a folder to cancel", folder.Path().wstring(), path));
+        EXPECT_TRUE(cancel.Pressed());
+        EXPECT_EQ(path, L"unchanged");
+    }
+    {
+        DialogPresser cancel(L"Pick an archive to cancel", IDCANCEL);
+        EXPECT_FALSE(PickArchive(nullptr, L"Pick an archive to cancel", archive.wstring(), labels, path));
+        EXPECT_TRUE(cancel.Pressed());
+        EXPECT_EQ(path, L"unchanged");
+    }
+    {
+        // A name typed into the name box is taken in the folder the dialog started in.
+        fs::create_directory(folder.Path() / L"sub");
+        DialogPresser open(L"Pick a folder inside the initial one", IDOK, L"sub");
+        EXPECT_TRUE(PickFolder(nullptr, L"Pick a folder inside the initial one", folder.Path().wstring(), path));
+        EXPECT_TRUE(open.Pressed());
+        EXPECT_TRUE(fs::equivalent(path, folder.Path() / L"sub")) << testing::PrintToString(path);
+    }
+    {
+        // The existing archive is preset, so Open takes it.
+        DialogPresser open(L"Pick the preset archive", IDOK);
+        EXPECT_TRUE(PickArchive(nullptr, L"Pick the preset archive", archive.wstring(), labels, path));
+        EXPECT_TRUE(open.Pressed());
+        EXPECT_TRUE(fs::equivalent(path, archive)) << testing::PrintToString(path);
+    }
+}
