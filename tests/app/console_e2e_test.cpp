@@ -10,6 +10,7 @@
 #include "app/event_log.h"
 #include "app/localized_text.h"
 #include "app/settings.h"
+#include "app/startup.h"
 #include "platform/text_encoding.h"
 #include "test_support.h"
 
@@ -84,6 +85,21 @@ TEST(ConsoleE2E, HelpAndErrorsAreWrittenAsUtf8InTheStoredLanguage) {
     const test::ProcessResult outOfRange = RunQuillbay(L"--help");
     EXPECT_EQ(outOfRange.ExitCode, 0u);
     EXPECT_NE(outOfRange.StdOut.find("Quillbay.exe cleanup-preview"), std::string::npos);
+
+    {
+        SCOPED_TRACE("the stored language wins only when it is a DWORD below 8");
+        const LangId fromInterface = LanguageForPrimaryLanguage(PRIMARYLANGID(::GetUserDefaultUILanguage()));
+        language.Set(6);
+        EXPECT_EQ(ResolveLanguage(), 6u);
+        language.Set(0);
+        EXPECT_EQ(ResolveLanguage(), 0u);
+        language.Set(8);
+        EXPECT_EQ(ResolveLanguage(), fromInterface);
+        const wchar_t text[] = L"3";
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"Language", REG_SZ, text, sizeof(text)),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(ResolveLanguage(), fromInterface) << "a string value counts as missing";
+    }
 
     SCOPED_TRACE("invalid commands name the word, then show the help, and exit with 2");
     language.Set(1);
