@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <setupapi.h>
+#include <winsvc.h>
 
 #include <utility>
 
@@ -96,6 +97,12 @@ struct DeviceInfoListTraits {
     static void Close(Type h) noexcept { ::SetupDiDestroyDeviceInfoList(h); }
 };
 
+struct ServiceHandleTraits {
+    using Type = SC_HANDLE;
+    static Type Empty() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::CloseServiceHandle(h); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
@@ -104,3 +111,4 @@ using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 using InfFile = UniqueHandle<InfFileTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using DeviceInfoList = UniqueHandle<DeviceInfoListTraits>;
+using ServiceHandle = UniqueHandle<ServiceHandleTraits>;  // the service manager or one service

@@ -1,0 +1,139 @@
+#include "platform/driver_store_locator.h"
+
+#include <windows.h>
+
+#include <filesystem>
+#include <utility>
+
+#include "platform/package_text.h"
+#include "platform/path_rules.h"
+#include "platform/unique_handle.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr wchar_t kFileRepository[] = L"Windows\\System32\\DriverStore\\FileRepository";
+
+std::wstring LowerCase(const std::wstring& text) {
+    if (text.empty()) return text;
+    // Simple case mapping never changes the length.
+    std::wstring lower(text.size(), L'\0');
+    const int length = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, text.c_str(),
+                                       static_cast<int>(text.size()), lower.data(), static_cast<int>(lower.size()),
+                                       nullptr, nullptr, 0);
+    return length == static_cast<int>(text.size()) ? lower : text;
+}
+
+bool IsDirectory(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+bool FieldsMatch(const DriverPackage& package, const InfVersionFields& fields) {
+    return !fields.Version.empty() && !fields.Date.empty() && CompareVersions(fields.Version, package.Version) == 0 &&
+           CompareVersions(fields.Date, package.Date) == 0;
+}
+
+}  // namespace
+
+bool InfMatchesPackage(const DriverPackage& package, const std::wstring& inf) {
+    if (package.Version.empty() || package.Date.empty()) return false;
+    InfVersionFields fields;
+    return ReadInfVersionFields(inf, fields) && FieldsMatch(package, fields);
+}
+
+DriverStoreLocator::DriverStoreLocator(std::wstring root) : root_(std::move(root)) {}
+
+std::wstring DriverStoreLocator::Locate(const DriverPackage& package) {
+    if (root_.empty()) return {};
+    const std::wstring infName = package.OriginalInfName.empty() ? GetOriginalInfName(package) : package.OriginalInfName;
+    if (std::wstring folder = ExistingFolderInsideRoot(package); !folder.empty()) return folder;
+    if (infName.empty() || package.Version.empty() || package.Date.empty()) return {};
+    if (std::wstring folder = RebasedFolder(package, infName); !folder.empty()) return folder;
+    return ScanRepository(package, infName);
+}
+
+bool DriverStoreLocator::ReadVersionFields(const std::wstring& inf, InfVersionFields& fields) {
+    if (lastInf_.empty() || lastInf_ != inf) {
+        lastInf_.clear();
+        if (!ReadInfVersionFields(inf, lastFields_)) return false;
+        lastInf_ = inf;
+    }
+    fields = lastFields_;
+    return true;
+}
+
+bool DriverStoreLocator::Confirms(const DriverPackage& package, const std::wstring& inf) {
+    InfVersionFields fields;
+    return ReadVersionFields(inf, fields) && FieldsMatch(package, fields);
+}
+
+// Rule 1: DISM's path already lies inside the target and exists.
+std::wstring DriverStoreLocator::ExistingFolderInsideRoot(const DriverPackage& package) const {
+    if (!IsPathInside(package.OriginalFileName, root_)) return {};
+    const fs::path original(package.OriginalFileName);
+    std::error_code ec;
+    const fs::file_status status = fs::status(original, ec);
+    if (fs::is_regular_file(status)) return original.parent_path().wstring();
+    if (fs::is_directory(status)) return original.wstring();
+    return {};
+}
+
+// Rule 2: DISM's path from its Windows folder on, moved under the target root.
+std::wstring DriverStoreLocator::RebasedFolder(const DriverPackage& package, const std::wstring& infName) {
+    const std::wstring normalized = fs::path(package.OriginalFileName).lexically_normal().wstring();
+    if (normalized.size() < 9) return {};
+    const std::size_t windows = LowerCase(normalized).find(L"\\windows\\");
+    if (windows == std::wstring::npos) return {};
+    const fs::path joined = fs::path(root_) / normalized.substr(windows + 1);
+    const fs::path candidate = IsDirectory(joined) ? joined / infName : joined;
+    return Confirms(package, candidate.wstring()) ? candidate.parent_path().wstring() : std::wstring();
+}
+
+// Rule 3: the one store folder named after the INF whose INF matches.
+std::wstring DriverStoreLocator::ScanRepository(const DriverPackage& package, const std::wstring& infName) {
+    ListRepository();
+    if (listingFailed_) return {};
+    const auto candidates = foldersByInfName_.find(LowerCase(infName));
+    if (candidates == foldersByInfName_.end()) return {};
+    std::wstring found;
+    for (const std::wstring& folder : candidates->second) {
+        if (!Confirms(package, (fs::path(folder) / infName).wstring())) continue;
+        // Two matching folders: nothing tells which one DISM meant.
+        if (!found.empty()) return {};
+        found = folder;
+    }
+    return found;
+}
+
+void DriverStoreLocator::ListRepository() {
+    if (listed_) return;
+    listed_ = true;
+    const std::wstring repository = (fs::path(root_) / kFileRepository).wstring();
+    WIN32_FIND_DATAW entry{};
+    FindHandle find(::FindFirstFileExW((repository + L"\\*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                       nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) {
+        listingFailed_ = true;
+        return;
+    }
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring lower = LowerCase(name);
+        const std::wstring folder = repository + L"\\" + name;
+        for (std::size_t underscore = lower.find(L'_', 1); underscore != std::wstring::npos;
+             underscore = lower.find(L'_', underscore + 1)) {
+            foldersByInfName_[lower.substr(0, underscore)].push_back(folder);
+        }
+    } while (::FindNextFileW(find.get(), &entry));
+    if (::GetLastError() != ERROR_NO_MORE_FILES) {
+        listingFailed_ = true;
+        foldersByInfName_.clear();
+    }
+}
+
+std::wstring LocateDriverStoreFolder(const DriverPackage& package, const std::wstring& root) {
+    return DriverStoreLocator(root).Locate(package);
+}

@@ -1,0 +1,36 @@
+#pragma once
+// How much disk space the Driver Store folders of packages take, measured once
+// per folder state and remembered for the rest of the run.
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/localized_text.h"
+#include "platform/driver_package.h"
+#include "ui/operation_callbacks.h"
+
+// Ordinal and without regard to case, as the file system compares paths.
+struct SizeCacheKeyLess {
+    bool operator()(const std::wstring& a, const std::wstring& b) const;
+};
+
+// Folder byte counts by SizeCacheKey. Entries are only ever added: a folder
+// that changes gets a new key.
+using PackageSizeCache = std::map<std::wstring, std::uint64_t, SizeCacheKeyLess>;
+
+// The normalised folder path, "|" and its last-write time as the signed decimal
+// of the raw FILETIME value (nothing after "|" when the time cannot be read).
+std::wstring SizeCacheKey(const std::wstring& folder);
+
+// The bytes of every regular file below `folder`, links followed to files.
+// Entries that cannot be read are left out; 0 when the folder cannot be opened.
+std::uint64_t FolderSize(const std::filesystem::path& folder);
+
+// The size phase after a refresh: sets SizeBytes of every package whose folder
+// under `root` can be located, from the cache where it can. Checks
+// callbacks.Cancelled before each package and throws OperationCancelled;
+// reports text 176 with 60..99 percent for each package measured.
+void ComputePackageSizes(std::vector<DriverPackage>& packages, const std::wstring& root, PackageSizeCache& cache,
+                         LangId language, const OperationCallbacks& callbacks);
