@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs the export benchmark under Wine in a fresh prefix of its own; the
+# benchmark's work folder lives in the prefix's temporary folder and goes with it.
+#   bench/export/run.sh <build dir> [export_bench arguments...]
+set -euo pipefail
+
+build=$(cd "${1:?usage: run.sh <build dir> [arguments...]}" && pwd)
+shift
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+wine=${WINE64:-/usr/lib/wine/wine64}
+wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
+
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/quillbay-export-bench.XXXXXX")
+export WINEPREFIX=$prefix
+cleanup() {
+  "$wineserver" -k >/dev/null 2>&1 || true
+  rm -rf "$prefix"
+}
+trap cleanup EXIT
+
+env -u DISPLAY "$wine" wineboot -i >/dev/null 2>&1
+env -u DISPLAY "$wine" winecfg -v win10 >/dev/null 2>&1
+"$wineserver" -w
+"$wineserver" -p
+env -u DISPLAY "$wine" "$build/bin/export_bench.exe" "$@"
