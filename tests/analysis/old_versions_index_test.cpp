@@ -1,0 +1,121 @@
+// The package index both checks share: hardware IDs numbered per family without
+// regard to case, version order and revision stamps read as CompareVersions reads
+// them.
+#include <gtest/gtest.h>
+
+#include <cwctype>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/package_index.h"
+#include "old_versions_fixture.h"
+
+namespace {
+
+using namespace oldversions;
+
+TEST(PackageIndex, HardwareIdsAreNumberedOncePerFamilyWhateverTheirCase) {
+    HardwareIdNumbering numbering;
+    EXPECT_EQ(numbering.Number(L"PCI\\VEN_1F3A&DEV_0001"), 0u);
+    EXPECT_EQ(numbering.Number(L"USB\\VID_1F3A&PID_0001"), 1u);
+    EXPECT_EQ(numbering.Number(L"pci\\ven_1f3a&dev_0001"), 0u);
+    // Beyond ASCII the run-time library's towlower decides; in the "C" locale the
+    // program runs in it may fold nothing there.
+    const bool folds = std::towlower(L'\u0414') == L'\u0434' && std::towlower(L'\u00C9') == L'\u00E9';
+    const std::uint32_t capitals = numbering.Number(L"ROOT\\\u0414\u0418\u0421\u041A_\u00C9");
+    EXPECT_EQ(capitals, 2u);
+    EXPECT_EQ(numbering.Number(L"root\\\u0434\u0438\u0441\u043A_\u00E9") == capitals, folds);
+    // Characters next to the ASCII letters are no letters.
+    const std::uint32_t signs = numbering.Number(L"ROOT\\@[");
+    EXPECT_NE(numbering.Number(L"root\\`{"), signs);
+    std::uint32_t number = 99;
+    EXPECT_TRUE(numbering.Find(L"root\\@[", number));
+    EXPECT_EQ(number, signs);
+    EXPECT_FALSE(numbering.Find(L"PCI\\VEN_1F3A&DEV_0001", number)) << "Find takes lower-cased text";
+    EXPECT_FALSE(numbering.Find(L"pci\\ven_1f3a&dev_000", number));
+
+    // Many IDs sharing long prefixes, as a display driver lists them, across growth.
+    const std::size_t before = numbering.Count();
+    for (int n = 0; n < 5000; ++n) ASSERT_EQ(numbering.Number(Id(10000 + n) + L"&SUBSYS_0001"), before + n);
+    EXPECT_EQ(numbering.Count(), before + 5000);
+    for (int n = 0; n < 5000; n += 7) {
+        std::wstring lowered;
+        LowerHardwareId(Id(10000 + n) + L"&SUBSYS_0001", lowered);
+        ASSERT_TRUE(numbering.Find(lowered, number));
+        EXPECT_EQ(number, before + n);
+    }
+}
+
+TEST(PackageIndex, FamiliesAndDuplicateIds) {
+    std::vector<DriverPackage> packages{
+        Package(L"oem1.inf", L"a.inf", L"1.0", L"2020-01-01", {Id(1), Id(2), L"pci\\ven_1f3a&dev_0001", L""}),
+        Package(L"C:\\Windows\\INF\\OEM2.INF", L"A.INF", L"2.0", L"2021-01-01", {Id(2), Id(3)}),
+        Package(L"oem3.inf", L"a.inf", L"2.0", L"2021-01-01", {Id(3)}),
+    };
+    packages[2].Provider = L"Marrowfen";
+    const PackageIndex index = BuildPackageIndex(packages);
+    ASSERT_EQ(index.Families.size(), 2u);
+    EXPECT_EQ(index.Families[0].Members, (std::vector<std::size_t>{0, 1}));
+    EXPECT_EQ(index.Families[1].Members, (std::vector<std::size_t>{2}));
+    // A package lists each ID once; an empty ID is no ID.
+    EXPECT_EQ(index.Packages[0].HardwareIds, (HardwareIdNumbers{0, 1}));
+    EXPECT_EQ(index.Packages[1].HardwareIds, (HardwareIdNumbers{1, 2}));
+    EXPECT_EQ(index.Packages[2].HardwareIds, (HardwareIdNumbers{0}));
+    EXPECT_EQ(index.LargestFamilyIdCount, 3u);
+    EXPECT_EQ(index.Packages[1].PublishedName, L"OEM2.INF");
+    EXPECT_TRUE(HaveSameInfName(index, 0, 1));
+    EXPECT_TRUE(IsNewerPackage(index, 1, 0));
+}
+
+TEST(PackageIndex, RevisionStampsAreCanonicalVersionAndDate) {
+    struct Case {
+        std::wstring Version;
+        std::wstring Date;
+        std::wstring Stamp;
+    };
+    const Case cases[] = {
+        {L"1.0.0.0", L"2024-03-05", L"1\x1F" L"2024.3.5"},
+        {L"31.0.15.3623", L"2024-3-5", L"31.0.15.3623\x1F" L"2024.3.5"},
+        {L"0.0", L"", L"0\x1F"},
+        {L"", L"", L"\x1F"},
+        {L"v2, build 07", L"2024-03-05-00", L"2.7\x1F" L"2024.3.5.0"},
+        {L"99999999999999999999999.1.0", L"1", L"18446744073709551615.1\x1F" L"1"},
+    };
+    for (const Case& c : cases) {
+        const PackageIndex index = BuildPackageIndex({Package(L"oem1.inf", L"a.inf", c.Version, c.Date, {})});
+        EXPECT_EQ(index.Packages[0].RevisionStamp, c.Stamp) << c.Version << L" " << c.Date;
+    }
+}
+
+// Ranks are read once per package; they must order exactly as CompareVersions does.
+TEST(PackageIndex, NewerOrderAgreesWithCompareVersions) {
+    std::mt19937 random(7);
+    const std::vector<std::wstring> parts{L"0", L"1", L"01", L"9", L"10", L"18446744073709551615",
+                                          L"18446744073709551616", L"", L"x"};
+    const std::vector<std::wstring> separators{L".", L"-", L" ", L".."};
+    const auto text = [&] {
+        std::wstring result;
+        const int count = std::uniform_int_distribution<int>(0, 4)(random);
+        for (int k = 0; k < count; ++k) {
+            if (k > 0) result += separators[random() % separators.size()];
+            result += parts[random() % parts.size()];
+        }
+        return result;
+    };
+    for (int round = 0; round < 200; ++round) {
+        std::vector<DriverPackage> family;
+        for (int k = 0; k < 8; ++k) family.push_back(Package(L"oem" + std::to_wstring(k) + L".inf", L"a.inf", text(), text(), {}));
+        const PackageIndex index = BuildPackageIndex(family);
+        for (std::size_t a = 0; a < family.size(); ++a) {
+            for (std::size_t b = 0; b < family.size(); ++b) {
+                const int version = CompareVersions(family[a].Version, family[b].Version);
+                const bool newer = version > 0 || (version == 0 && CompareVersions(family[a].Date, family[b].Date) > 0);
+                ASSERT_EQ(IsNewerPackage(index, a, b), newer)
+                    << family[a].Version << L" " << family[a].Date << L" / " << family[b].Version << L" " << family[b].Date;
+            }
+        }
+    }
+}
+
+}  // namespace
