@@ -6,19 +6,12 @@ set -euo pipefail
 build=$(cd "${1:?usage: demo.sh <build dir>}" && pwd)
 bin=$build/bin
 
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml="
-export WINELOADER=${WINE64:-/usr/lib/wine/wine64}
-wine=$WINELOADER
-wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
+. "$(dirname "$0")/wine-prefix.sh"
 export WINEPREFIX=$build/demo-prefix
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "demo: creating the sample Windows in $WINEPREFIX"
-  env -u DISPLAY "$wine" wineboot -i >/dev/null 2>&1
-  env -u DISPLAY "$wine" winecfg -v win10 >/dev/null 2>&1
-  "$wineserver" -w
-  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  wine_make_prefix
 fi
 "$wine" "$bin/qb-seed.exe" current
 echo "demo: sample Driver Store seeded under C:\\windows (prefix $WINEPREFIX)"

@@ -9,11 +9,7 @@ build=${1:?usage: wine-test-driver.sh <build dir> [ctest arguments...]}
 shift
 build=$(cd "$build" && pwd)
 
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml="
-export WINELOADER=${WINE64:-/usr/lib/wine/wine64}
-wine=$WINELOADER
-wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
+. "$(dirname "$0")/wine-prefix.sh"
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/quillbay-wine.XXXXXX")
 export WINEPREFIX=$prefix
@@ -27,10 +23,7 @@ cleanup() {
 trap cleanup EXIT
 
 echo "wine-test-driver: creating prefix $prefix"
-env -u DISPLAY "$wine" wineboot -i >/dev/null 2>&1
-env -u DISPLAY "$wine" winecfg -v win10 >/dev/null 2>&1
-"$wineserver" -w
-cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+wine_make_prefix
 
 # A display of our own, so window tests never touch the user's screen.
 for n in $(seq 90 140); do
