@@ -4,7 +4,7 @@
 // index) and both over one index as the automatic selection runs them. Prints
 // the fastest of several rounds in wall-clock and processor time, in total and
 // per package. Build it with CMAKE_BUILD_TYPE=Release; run it with
-// run.sh.
+// bench/run.sh.
 //   old_versions_bench.exe [--rounds N] [package count]
 // Defaults: 5 rounds, 5000 packages in families of 1 to 30 versions with 50 to
 // 500 hardware IDs each.

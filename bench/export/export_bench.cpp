@@ -5,7 +5,7 @@
 // CopyFileW), and prints the ratio of their throughputs: of the medians over all
 // rounds, and of each side's best round (the machine is shared, and other load
 // only ever adds time). A first, unmeasured round lets the freshly written store
-// settle. Build with CMAKE_BUILD_TYPE=Release; run with run.sh. The work folder
+// settle. Build with CMAKE_BUILD_TYPE=Release; run with bench/run.sh. The work folder
 // is removed at the end.
 //   export_bench.exe [--keep] [--packages N] [--rounds R]   (default 500 packages, 10 rounds)
 #include <windows.h>

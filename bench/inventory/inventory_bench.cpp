@@ -3,7 +3,7 @@
 // time and two baselines that open and read each package's INF once through
 // SetupAPI (a bare walk of its models lines, and the program's own models
 // reading), the ratios inventory/baseline and the growth from 1000 to 5000
-// packages. Build it with CMAKE_BUILD_TYPE=Release; run it with run.sh.
+// packages. Build it with CMAKE_BUILD_TYPE=Release; run it with bench/run.sh.
 //   inventory_bench.exe [--keep] [--rounds N] [package counts...]
 // Defaults: 3 rounds (the fastest counts), 200 1000 5000 packages.
 #include <windows.h>
