@@ -29,7 +29,7 @@ public:
         }
         if (newer.Version.empty()) return verdict;
         const bool eligible = bindingsVerified_ && !inUse_[i] && !IsSameRevisionInUse(index_, inUse_, i);
-        marks_.Hold(index_.Packages[i].HardwareIds);
+        bool held = false;  // the newer package's IDs, taken up at the first older version
         // Every overlapping older version sets the code again and every confirming
         // one replaces the candidate: the last in list order decides each.
         for (const std::size_t j : index_.Families[index_.Packages[i].Family].Members) {
@@ -37,6 +37,8 @@ public:
             if (j == i || older.Version.empty() || !IsNewerPackage(index_, i, j)) continue;
             if (bindingsVerified_ && !inUse_[j]) continue;
             const bool sameInf = !newer.OriginalInfName.empty() && HaveSameInfName(index_, i, j);
+            if (!held) marks_.Hold(index_.Packages[i].HardwareIds);
+            held = true;
             const IdCoverage coverage = marks_.CoverageBy(index_.Packages[j].HardwareIds);
             if (!sameInf && coverage.Matched == 0) continue;
             verdict.Code = bindingsVerified_ && !options_.AllowNewerUnusedRemoval ? NewerVersionCode::NewerRemovalDisabled

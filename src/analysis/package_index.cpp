@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/package_text.h"
 
@@ -91,6 +92,15 @@ void RankFamily(const std::vector<PackageAge>& ages, const DriverFamily& family,
     }
 }
 
+void NumberInfNames(const std::vector<DriverPackage>& packages, const DriverFamily& family, PackageIndex& index) {
+    std::unordered_map<std::wstring, std::uint32_t> numbers;
+    for (const std::size_t i : family.Members) {
+        const auto [entry, added] = numbers.try_emplace(Lowered(packages[i].OriginalInfName),
+                                                        static_cast<std::uint32_t>(numbers.size()));
+        index.Packages[i].InfName = entry->second;
+    }
+}
+
 // Numbers the family's IDs in order of first appearance; a package lists each once.
 void NumberHardwareIds(const std::vector<DriverPackage>& packages, DriverFamily& family, PackageIndex& index) {
     std::vector<std::size_t> lastLister;  // per number: 1 + the package that listed it last
@@ -120,7 +130,7 @@ PackageIndex BuildPackageIndex(const std::vector<DriverPackage>& packages) {
         const DriverPackage& package = packages[i];
         IndexedPackage& indexed = index.Packages[i];
         indexed.PublishedName = FileNamePart(package.PublishedName);
-        indexed.InfNameKey = Lowered(package.OriginalInfName);
+        indexed.NameKey = Lowered(indexed.PublishedName);
         ages[i] = {ReadNumbers(package.Version), ReadNumbers(package.Date)};
         indexed.RevisionStamp = RevisionStamp(ages[i]);
         const auto [family, added] = familyOfKey.try_emplace(FamilyKey(package), index.Families.size());
@@ -130,6 +140,7 @@ PackageIndex BuildPackageIndex(const std::vector<DriverPackage>& packages) {
     }
     for (DriverFamily& family : index.Families) {
         RankFamily(ages, family, index);
+        NumberInfNames(packages, family, index);
         NumberHardwareIds(packages, family, index);
     }
     return index;
@@ -141,8 +152,12 @@ bool FindFamilyHardwareId(const PackageIndex& index, std::size_t i, const std::w
 }
 
 std::vector<bool> PackagesInUse(const PackageIndex& index, const InfNameSet& usedInfs) {
+    // One hash lookup per package instead of a search of the set, whose
+    // comparison costs a locale look-up in the run-time library each time.
+    std::unordered_set<std::wstring> used;
+    for (const std::wstring& name : usedInfs) used.insert(Lowered(name));
     std::vector<bool> inUse(index.Packages.size());
-    for (std::size_t i = 0; i < inUse.size(); ++i) inUse[i] = usedInfs.contains(index.Packages[i].PublishedName);
+    for (std::size_t i = 0; i < inUse.size(); ++i) inUse[i] = used.contains(index.Packages[i].NameKey);
     return inUse;
 }
 
@@ -150,13 +165,16 @@ bool IsSameRevisionInUse(const PackageIndex& index, const std::vector<bool>& inU
     const IndexedPackage& package = index.Packages[i];
     for (const std::size_t j : index.Families[package.Family].Members) {
         const IndexedPackage& member = index.Packages[j];
-        if (inUse[j] && member.InfNameKey == package.InfNameKey && member.RevisionStamp == package.RevisionStamp)
+        if (inUse[j] && member.InfName == package.InfName && member.RevisionStamp == package.RevisionStamp)
             return true;
     }
     return false;
 }
 
-bool IsPrinterClassInf(const std::wstring& originalInfName) { return SameInfName(originalInfName, L"ntprint.inf"); }
+bool IsPrinterClassInf(const std::wstring& originalInfName) {
+    static const std::wstring kPrinterClassInf = L"ntprint.inf";
+    return originalInfName.size() == kPrinterClassInf.size() && SameInfName(originalInfName, kPrinterClassInf);
+}
 
 bool HasReplacementData(const DriverPackage& package) {
     return !package.OriginalInfName.empty() && !IsPrinterClassInf(package.OriginalInfName) &&

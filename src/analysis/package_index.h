@@ -18,8 +18,11 @@ using HardwareIdNumbers = std::vector<std::uint32_t>;
 
 struct IndexedPackage {
     std::wstring PublishedName;  // file-name part: the package's identity in every name set
+    std::wstring NameKey;        // the same lower-cased, as bindings are looked up by
     std::size_t Family = 0;      // index into PackageIndex::Families
-    std::wstring InfNameKey;     // lower-cased original INF name: the revision within the family
+    // The original INF name, lower-cased, numbered within the family: equal numbers,
+    // equal names. With the family it makes the revision key.
+    std::uint32_t InfName = 0;
     // Canonical version and date: equal for two copies of one revision.
     std::wstring RevisionStamp;
     // Position of version and date in the family's order; equally new packages share it.
@@ -53,10 +56,11 @@ inline bool IsNewerPackage(const PackageIndex& index, std::size_t x, std::size_t
 
 // The two packages have the same original INF name, letter case aside.
 inline bool HaveSameInfName(const PackageIndex& index, std::size_t a, std::size_t b) {
-    return index.Packages[a].InfNameKey == index.Packages[b].InfNameKey;
+    return index.Packages[a].InfName == index.Packages[b].InfName;
 }
 
-// Per package: the file-name part of its published name is in `usedInfs`.
+// Per package: the file-name part of its published name is in `usedInfs`
+// (compared lower-cased, which is how the set's own comparison matches names).
 std::vector<bool> PackagesInUse(const PackageIndex& index, const InfNameSet& usedInfs);
 
 // A package in use with the same original INF, version and date as package `i`

@@ -34,7 +34,9 @@ RunningBindings CollectRunningBindings(const std::vector<DeviceBinding>& binding
         device.HardwareIds.resize(binding.HardwareIds.size());
         for (std::size_t k = 0; k < binding.HardwareIds.size(); ++k)
             LowerHardwareId(binding.HardwareIds[k], device.HardwareIds[k]);
-        devices[binding.InfName].push_back(std::move(device));
+        std::wstring inf;
+        LowerHardwareId(binding.InfName, inf);
+        devices[inf].push_back(std::move(device));
     }
     return devices;
 }
@@ -43,7 +45,7 @@ const DeviceBinding* FindRunningEvidence(const PackageIndex& index, const Runnin
                                          std::size_t candidate, const HardwareIdMarks& reference) {
     const HardwareIdNumbers& candidateIds = index.Packages[candidate].HardwareIds;
     if (reference.Empty() || candidateIds.empty()) return nullptr;
-    const auto users = devices.find(index.Packages[candidate].PublishedName);
+    const auto users = devices.find(index.Packages[candidate].NameKey);
     if (users == devices.end()) return nullptr;
     for (const RunningBinding& device : users->second) {
         std::uint32_t matching = 0;

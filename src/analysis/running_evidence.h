@@ -3,13 +3,12 @@
 // was matched by one of the package's own hardware IDs (not by a compatible ID)
 // and is hardware that a reference package supports.
 #include <cstddef>
-#include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
 #include "analysis/current_bindings.h"
 #include "analysis/hardware_id_coverage.h"
-#include "analysis/inf_name_set.h"
 #include "analysis/package_index.h"
 
 // A running device whose instance ID is known, its IDs lower-cased.
@@ -19,8 +18,9 @@ struct RunningBinding {
     std::vector<std::wstring> HardwareIds;
 };
 
-// Running devices by the INF they use, each list in binding order.
-using RunningBindings = std::map<std::wstring, std::vector<RunningBinding>, InfNameLess>;
+// Running devices by the lower-cased name of the INF they use, each list in
+// binding order.
+using RunningBindings = std::unordered_map<std::wstring, std::vector<RunningBinding>>;
 
 // `bindings` must outlive the result.
 RunningBindings CollectRunningBindings(const std::vector<DeviceBinding>& bindings);

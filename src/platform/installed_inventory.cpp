@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "analysis/binding_snapshot.h"
 #include "platform/dism_api.h"
 #include "platform/dism_session.h"
 #include "platform/driver_store_locator.h"
@@ -86,6 +87,11 @@ void ReadInstalledPackages(DismSession& dism, bool isCurrent, const std::wstring
     packages.erase(std::remove_if(packages.begin(), packages.end(),
                                   [](const DriverPackage& package) { return !IsOemPackage(package); }),
                    packages.end());
+
+    // Which packages devices use: none to ask about when nothing is left.
+    result.Usage = packages.empty()
+                       ? std::optional<PackageUsage>(PackageUsage{})
+                       : SummarizePackageUsage(packages, ReadBindingSnapshot(TargetWindows{L"", root, isCurrent}, false));
 
     ThrowIfCancelled(callbacks);
     if (finished) finished(packages);

@@ -2,9 +2,11 @@
 // The third-party driver packages of a target Windows: DISM's list, each record
 // completed from its INF in the Driver Store, only oemN.inf packages kept.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "analysis/package_usage.h"
 #include "app/localized_text.h"
 #include "platform/driver_package.h"
 #include "platform/offline_windows_version.h"
@@ -29,6 +31,7 @@ void EnrichPackage(DriverPackage& package, DriverStoreLocator& locator, bool com
 // after the job has returned.
 struct InstalledInventory {
     std::vector<DriverPackage> Packages;  // in DISM's order
+    std::optional<PackageUsage> Usage;    // absent when the bindings could not be verified
     std::wstring Error;                   // why no list was produced
     bool Done = false;                    // the job ran to its end
 };

@@ -148,10 +148,16 @@ std::vector<FixturePackage> OfflinePackages() {
 TEST_F(InstalledInventoryTest, OfflineRecordsCompletedFromTheirInfs) {
     FixtureWindows windows;
     windows.Packages = OfflinePackages();
+    // Devices of the image use two of the packages (one named in other case) and an in-box INF.
+    const std::wstring net = L"{4d36e972-e325-11ce-bfc1-08002be10318}";
+    windows.DriverKeys = {{net, L"oem2.inf"}, {net, L"OEM7.INF"}, {net, L"oem2.inf"}, {net, L"netrtl.inf"}};
     const std::wstring root = BuildRoot(windows, L"amd64");
     const InstalledInventory result = Read(false, root);
     ASSERT_TRUE(result.Done) << result.Error;
     EXPECT_EQ(result.Error, L"");
+    ASSERT_TRUE(result.Usage.has_value()) << "bindings come from the image's SYSTEM hive";
+    EXPECT_EQ(result.Usage->AssociatedCount, 2u);
+    EXPECT_FALSE(result.Usage->RunningCount.has_value()) << "an offline image has no running devices";
 
     const std::vector<std::wstring> plain = {L"PCI\\VEN_1F3A&DEV_0001"};
     ExpectRecords(result.Packages,
@@ -205,6 +211,7 @@ TEST_F(InstalledInventoryTest, ModelsSectionsFollowTheOfflinePlatform) {
         ASSERT_TRUE(result.Done) << result.Error;
         // Without the kernel the architecture is unknown and nothing is read.
         ExpectRecords(result.Packages, {{L"oem1.inf", L"multi.inf", c.Ids, c.Kernel, c.Kernel}});
+        EXPECT_FALSE(result.Usage.has_value()) << "an image without driver keys gives no verified bindings";
     }
 }
 
