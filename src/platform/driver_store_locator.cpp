@@ -7,6 +7,7 @@
 
 #include "platform/package_text.h"
 #include "platform/path_rules.h"
+#include "platform/string_compare.h"
 #include "platform/unique_handle.h"
 
 namespace fs = std::filesystem;
@@ -15,15 +16,6 @@ namespace {
 
 constexpr wchar_t kFileRepository[] = L"Windows\\System32\\DriverStore\\FileRepository";
 
-std::wstring LowerCase(const std::wstring& text) {
-    if (text.empty()) return text;
-    // Simple case mapping never changes the length.
-    std::wstring lower(text.size(), L'\0');
-    const int length = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, text.c_str(),
-                                       static_cast<int>(text.size()), lower.data(), static_cast<int>(lower.size()),
-                                       nullptr, nullptr, 0);
-    return length == static_cast<int>(text.size()) ? lower : text;
-}
 
 bool IsDirectory(const fs::path& path) {
     std::error_code ec;
@@ -84,7 +76,7 @@ std::wstring DriverStoreLocator::ExistingFolderInsideRoot(const DriverPackage& p
 std::wstring DriverStoreLocator::RebasedFolder(const DriverPackage& package, const std::wstring& infName) {
     const std::wstring normalized = fs::path(package.OriginalFileName).lexically_normal().wstring();
     if (normalized.size() < 9) return {};
-    const std::size_t windows = LowerCase(normalized).find(L"\\windows\\");
+    const std::size_t windows = LowerCaseInvariant(normalized).find(L"\\windows\\");
     if (windows == std::wstring::npos) return {};
     const fs::path joined = fs::path(root_) / normalized.substr(windows + 1);
     const fs::path candidate = IsDirectory(joined) ? joined / infName : joined;
@@ -95,7 +87,7 @@ std::wstring DriverStoreLocator::RebasedFolder(const DriverPackage& package, con
 std::wstring DriverStoreLocator::ScanRepository(const DriverPackage& package, const std::wstring& infName) {
     ListRepository();
     if (listingFailed_) return {};
-    const auto candidates = foldersByInfName_.find(LowerCase(infName));
+    const auto candidates = foldersByInfName_.find(LowerCaseInvariant(infName));
     if (candidates == foldersByInfName_.end()) return {};
     std::wstring found;
     for (const std::wstring& folder : candidates->second) {
@@ -121,7 +113,7 @@ void DriverStoreLocator::ListRepository() {
     do {
         const std::wstring name = entry.cFileName;
         if (name == L"." || name == L"..") continue;
-        const std::wstring lower = LowerCase(name);
+        const std::wstring lower = LowerCaseInvariant(name);
         const std::wstring folder = repository + L"\\" + name;
         for (std::size_t underscore = lower.find(L'_', 1); underscore != std::wstring::npos;
              underscore = lower.find(L'_', underscore + 1)) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/string_compare.h"
+
 namespace {
 
 std::wstring FullPathName(const std::wstring& path) {
@@ -24,18 +26,9 @@ std::filesystem::path WithoutTrailingSeparator(const std::filesystem::path& path
     return path.has_relative_path() && !path.has_filename() ? path.parent_path() : path;
 }
 
-std::wstring LowerCase(const std::wstring& text) {
-    if (text.empty()) return text;
-    // Simple case mapping never changes the length.
-    std::wstring lower(text.size(), L'\0');
-    const int length = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, text.c_str(),
-                                       static_cast<int>(text.size()), lower.data(), static_cast<int>(lower.size()),
-                                       nullptr, nullptr, 0);
-    return length == static_cast<int>(text.size()) ? lower : text;
-}
 
 std::filesystem::path LexicalKey(const std::filesystem::path& path) {
-    return WithoutTrailingSeparator(std::filesystem::path(LowerCase(path.wstring())).lexically_normal());
+    return WithoutTrailingSeparator(std::filesystem::path(LowerCaseInvariant(path.wstring())).lexically_normal());
 }
 
 }  // namespace
