@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cwchar>
 #include <map>
 #include <random>
@@ -47,10 +47,9 @@ std::wstring Hex(unsigned value, int digits) {
 // partial. The second newest version of larger families runs a device, and a
 // few families also hold a bound package with another INF name.
 void AddFamily(Store& store, std::mt19937_64& random, std::size_t versions) {
-    static const std::array<const wchar_t*, 4> kClasses{L"{4d36e968-e325-11ce-bfc1-08002be10318}",
-                                                        L"{4d36e972-e325-11ce-bfc1-08002be10318}",
-                                                        L"{4d36e96c-e325-11ce-bfc1-08002be10318}",
-                                                        L"{4d36e97b-e325-11ce-bfc1-08002be10318}"};
+    static const std::array<const wchar_t*, 4> kClasses{
+        L"{4d36e968-e325-11ce-bfc1-08002be10318}", L"{4d36e972-e325-11ce-bfc1-08002be10318}",
+        L"{4d36e96c-e325-11ce-bfc1-08002be10318}", L"{4d36e97b-e325-11ce-bfc1-08002be10318}"};
     const auto family = static_cast<unsigned>(store.Families++);
     const std::size_t idCount = std::uniform_int_distribution<std::size_t>(50, 500)(random);
     std::vector<std::wstring> pool;
@@ -65,12 +64,13 @@ void AddFamily(Store& store, std::mt19937_64& random, std::size_t versions) {
         DriverPackage package;
         package.PublishedName = L"oem" + std::to_wstring(store.Packages.size() + 1) + L".inf";
         package.OriginalInfName = (otherInf && v == boundVersion) ? L"alt" + std::to_wstring(family) + L".inf"
-                                                                   : L"fam" + std::to_wstring(family) + L".inf";
+                                                                  : L"fam" + std::to_wstring(family) + L".inf";
         package.ClassGuid = kClasses[family % kClasses.size()];
         package.ClassName = L"Display";
         package.Provider = L"Vendor " + std::to_wstring(family);
         package.Version = L"31.0." + std::to_wstring(v) + L".1000";
-        package.Date = L"20" + std::to_wstring(10 + v / 12) + L"-" + (v % 12 < 9 ? L"0" : L"") + std::to_wstring(v % 12 + 1) + L"-15";
+        package.Date = L"20" + std::to_wstring(10 + v / 12) + L"-" + (v % 12 < 9 ? L"0" : L"") +
+                       std::to_wstring(v % 12 + 1) + L"-15";
         const std::size_t first = v / 3;
         package.HardwareIds.assign(pool.begin() + static_cast<std::ptrdiff_t>(first),
                                    pool.begin() + static_cast<std::ptrdiff_t>(first + idCount));
@@ -96,8 +96,8 @@ Store BuildStore(std::size_t packageCount) {
     std::mt19937_64 random(20240601);
     Store store;
     while (store.Packages.size() < packageCount) {
-        const std::size_t versions = std::min(std::uniform_int_distribution<std::size_t>(1, 30)(random),
-                                              packageCount - store.Packages.size());
+        const std::size_t versions =
+            std::min(std::uniform_int_distribution<std::size_t>(1, 30)(random), packageCount - store.Packages.size());
         AddFamily(store, random, versions);
     }
     // Devices with drivers that ship with Windows, as on any machine.
@@ -188,13 +188,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::map<RemovalReason, std::size_t> reasons;
     for (const PackageVerdict& verdict : old) ++reasons[verdict.Reason];
-    const auto newerUnused = std::count_if(newer.begin(), newer.end(),
-                                           [](const NewerVersionVerdict& v) { return v.Candidate.has_value(); });
+    const auto newerUnused =
+        std::count_if(newer.begin(), newer.end(), [](const NewerVersionVerdict& v) { return v.Candidate.has_value(); });
 
     const std::size_t n = store.Packages.size();
-    std::printf("%zu packages in %zu families of 1 to 30 versions, %zu hardware IDs (50 to 500 a package), "
-                "%zu devices; fastest of %d rounds\n",
-                n, store.Families, store.HardwareIds, store.Bindings.size(), rounds);
+    std::printf(
+        "%zu packages in %zu families of 1 to 30 versions, %zu hardware IDs (50 to 500 a package), "
+        "%zu devices; fastest of %d rounds\n",
+        n, store.Families, store.HardwareIds, store.Bindings.size(), rounds);
     std::printf("verdicts: confirmed %zu, possible %zu, no newer %zu, associated %zu; newer unused %lld\n",
                 reasons[RemovalReason::ConfirmedReplacement], reasons[RemovalReason::PossibleReplacement],
                 reasons[RemovalReason::NoNewerVersion], reasons[RemovalReason::AssociatedWithDevice],

@@ -75,6 +75,30 @@ std::uint32_t HardwareIdNumbering::Number(std::wstring_view id) {
     return number;
 }
 
+void HardwareIdNumbering::NumberList(const std::vector<std::wstring>& ids, const std::vector<std::wstring>& previous,
+                                     const std::vector<std::uint32_t>& previousNumbers,
+                                     std::vector<std::uint32_t>& numbers) {
+    numbers.assign(ids.size(), kNoNumber);
+    const auto writtenAlike = [&](std::size_t at, const std::wstring& id) {
+        return at < previous.size() && previous[at].size() == id.size() &&
+               SameCharacters(previous[at].data(), id.data(), id.size());
+    };
+    std::size_t next = 0;  // the previous list's ID expected next
+    for (std::size_t k = 0; k < ids.size(); ++k) {
+        const std::wstring& id = ids[k];
+        if (id.empty()) continue;
+        // The same ID, or the one after it when the earlier version had an ID more.
+        if (writtenAlike(next, id)) {
+            numbers[k] = previousNumbers[next++];
+        } else if (writtenAlike(next + 1, id)) {
+            numbers[k] = previousNumbers[next + 1];
+            next += 2;
+        } else {
+            numbers[k] = Number(id);
+        }
+    }
+}
+
 bool HardwareIdNumbering::Find(std::wstring_view lowered, std::uint32_t& number) const {
     if (slots_.empty()) return false;
     const std::size_t slot = SlotOf(lowered, HashText(lowered));

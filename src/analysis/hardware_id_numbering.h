@@ -17,6 +17,15 @@ public:
     [[nodiscard]] bool Find(std::wstring_view lowered, std::uint32_t& number) const;
     [[nodiscard]] std::size_t Count() const { return entries_.size(); }
 
+    static constexpr std::uint32_t kNoNumber = 0xFFFFFFFFu;
+    // Number() of each ID of `ids`, in order, kNoNumber for an empty one.
+    // `previous` is a list numbered before, `previousNumbers` its numbers: one
+    // version of a driver repeats most IDs of the version before, written alike
+    // and in the same order, and an ID equal as written to the next of those
+    // takes its number without a look-up.
+    void NumberList(const std::vector<std::wstring>& ids, const std::vector<std::wstring>& previous,
+                    const std::vector<std::uint32_t>& previousNumbers, std::vector<std::uint32_t>& numbers);
+
 private:
     struct Entry {
         std::uint64_t Hash = 0;

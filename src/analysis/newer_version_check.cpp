@@ -37,12 +37,15 @@ public:
             if (j == i || older.Version.empty() || !IsNewerPackage(index_, i, j)) continue;
             if (bindingsVerified_ && !inUse_[j]) continue;
             const bool sameInf = !newer.OriginalInfName.empty() && HaveSameInfName(index_, i, j);
-            if (!held) marks_.Hold(index_.Packages[i].HardwareIds);
-            held = true;
+            if (!held) {
+                marks_.Hold(index_.Packages[i].HardwareIds);
+                held = true;
+            }
             const IdCoverage coverage = marks_.CoverageBy(index_.Packages[j].HardwareIds);
             if (!sameInf && coverage.Matched == 0) continue;
-            verdict.Code = bindingsVerified_ && !options_.AllowNewerUnusedRemoval ? NewerVersionCode::NewerRemovalDisabled
-                                                                                  : NewerVersionCode::NewerRemovalUnconfirmed;
+            verdict.Code = bindingsVerified_ && !options_.AllowNewerUnusedRemoval
+                               ? NewerVersionCode::NewerRemovalDisabled
+                               : NewerVersionCode::NewerRemovalUnconfirmed;
             if (!options_.AllowNewerUnusedRemoval || !eligible || !coverage.AllCovered) continue;
             if (keepOutSet_.contains(index_.Packages[j].PublishedName) || !MayConfirm(i, j)) continue;
             const DeviceBinding* evidence = FindRunningEvidence(index_, running_, j, marks_);

@@ -1,7 +1,5 @@
 #include "analysis/old_version_detection.h"
 
-#include <algorithm>
-#include <numeric>
 #include <optional>
 
 #include "analysis/hardware_id_coverage.h"
@@ -40,24 +38,17 @@ public:
         std::vector<PackageVerdict> verdicts(packages_.size());
         // A replacement is always newer, so deciding the newest first lets every
         // package know which of its possible replacements are going away.
-        for (const std::size_t i : NewestFirst()) {
-            verdicts[i] = Judge(i);
-            if (verdicts[i].Reason == RemovalReason::ConfirmedReplacement) cannotReplace_[i] = true;
+        for (const DriverFamily& family : index_.Families) {
+            for (const std::size_t i : family.NewestFirst) {
+                verdicts[i] = Judge(i);
+                if (verdicts[i].Reason == RemovalReason::ConfirmedReplacement) cannotReplace_[i] = true;
+            }
         }
         return verdicts;
     }
 
 private:
     bool IsKeptBootCritical(const DriverPackage& package) const { return package.BootCritical && !allowBootCritical_; }
-
-    std::vector<std::size_t> NewestFirst() const {
-        std::vector<std::size_t> order(packages_.size());
-        std::iota(order.begin(), order.end(), std::size_t{0});
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return index_.Packages[a].NewerRank > index_.Packages[b].NewerRank;
-        });
-        return order;
-    }
 
     // The first rule that keeps the package whatever its family holds.
     std::optional<RemovalReason> StandingReason(std::size_t i) const {
@@ -97,11 +88,15 @@ private:
         return verdict;
     }
 
+    // An accepted replacement beats any other, a newer one an older one, and of
+    // equally new ones the first in the list: the first accepted one met newest
+    // first, else the first plausible one.
     std::optional<Replacement> BestReplacement(std::size_t i) {
         marks_.Hold(index_.Packages[i].HardwareIds);
-        std::optional<Replacement> best;
-        for (const std::size_t j : index_.Families[index_.Packages[i].Family].Members) {
-            if (j == i || cannotReplace_[j] || !IsNewerPackage(index_, j, i)) continue;
+        std::optional<Replacement> plausibleBest;
+        for (const std::size_t j : index_.Families[index_.Packages[i].Family].NewestFirst) {
+            if (!IsNewerPackage(index_, j, i)) break;
+            if (cannotReplace_[j]) continue;
             // A package with another INF name can replace this one only when it
             // is itself bound to a device.
             const bool sameInf = HaveSameInfName(index_, i, j);
@@ -111,15 +106,13 @@ private:
             offer.Coverage = marks_.CoverageBy(index_.Packages[j].HardwareIds);
             const DeviceBinding* evidence = inUse_[j] ? FindRunningEvidence(index_, running_, j, marks_) : nullptr;
             offer.Accepted = offer.Coverage.AllCovered || evidence != nullptr;
+            offer.Evidence = offer.Coverage.AllCovered ? nullptr : evidence;
+            if (offer.Accepted) return offer;
             const bool plausible =
                 sameInf || (offer.Coverage.Total > 0 && offer.Coverage.Matched * 100 >= offer.Coverage.Total * 95);
-            if (!offer.Accepted && !plausible) continue;
-            offer.Evidence = offer.Coverage.AllCovered ? nullptr : evidence;
-            if (!best || (offer.Accepted && !best->Accepted) ||
-                (offer.Accepted == best->Accepted && IsNewerPackage(index_, j, best->Index)))
-                best = offer;
+            if (plausible && !plausibleBest) plausibleBest = offer;
         }
-        return best;
+        return plausibleBest;
     }
 
     const std::vector<DriverPackage>& packages_;

@@ -21,8 +21,7 @@ std::wstring CandidateLine(const std::vector<DriverPackage>& installed, const Cl
         return L"Выделен более новый неиспользуемый пакет: " + PackageSummaryLine(old, language) + L"; " +
                old.ReasonText;
     }
-    std::wstring line = L"Выделен устаревший пакет: " + PackageSummaryLine(old, language) +
-                        L"; более новая версия: " +
+    std::wstring line = L"Выделен устаревший пакет: " + PackageSummaryLine(old, language) + L"; более новая версия: " +
                         PackageSummaryLine(installed[candidate.ReplacementIndex], language);
     if (candidate.OldDateNewer) line += L"; внимание: дата старой версии новее даты замены";
     if (candidate.DifferentInf) {
@@ -49,8 +48,8 @@ void RunOutdatedSelection(const TargetWindows& target, std::vector<DriverPackage
     run.Snapshot = ReadBindingSnapshot(target, false);
     if (callbacks.Cancelled && callbacks.Cancelled()) throw OperationCancelled{};
     if (!run.Snapshot.Verified) return;
-    run.Selection = SelectCleanupCandidates(installed, options, language, run.Snapshot.UsedInfs,
-                                            run.Snapshot.Bindings, callbacks.LogLine);
+    run.Selection = SelectCleanupCandidates(installed, options, language, run.Snapshot.UsedInfs, run.Snapshot.Bindings,
+                                            callbacks.LogLine);
 }
 
 OutdatedSelectionReport FinishOutdatedSelection(std::vector<DriverPackage>& installed, const OutdatedSelectionRun& run,

@@ -18,8 +18,8 @@
 // The texts of a run: with either removal setting on, the selection looks for
 // everything removable rather than for old versions only.
 struct OutdatedSelectionTexts {
-    TextId Progress = 0;             // shown at 10 % while the job runs
-    TextId ResultPrefix = 0;         // starts the summary
+    TextId Progress = 0;      // shown at 10 % while the job runs
+    TextId ResultPrefix = 0;  // starts the summary
     TextId NothingFoundStatus = 0;
     TextId NothingFoundMessage = 0;
 };
@@ -57,4 +57,5 @@ struct OutdatedSelectionReport {
 // every case.
 OutdatedSelectionReport FinishOutdatedSelection(std::vector<DriverPackage>& installed, const OutdatedSelectionRun& run,
                                                 bool completed, bool isCurrent, const RemovalOptions& options,
-                                                LangId language, const std::function<void(const std::wstring&)>& logLine);
+                                                LangId language,
+                                                const std::function<void(const std::wstring&)>& logLine);

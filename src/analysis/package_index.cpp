@@ -82,39 +82,48 @@ std::wstring RevisionStamp(const PackageAge& age) {
     return JoinNumbers(age.Version, versionCount) + kKeySeparator + JoinNumbers(age.Date, age.Date.size());
 }
 
-void RankFamily(const std::vector<PackageAge>& ages, const DriverFamily& family, PackageIndex& index) {
-    std::vector<std::size_t> byAge = family.Members;
-    std::stable_sort(byAge.begin(), byAge.end(), [&](std::size_t a, std::size_t b) { return IsOlder(ages[a], ages[b]); });
+void RankFamily(const std::vector<PackageAge>& ages, DriverFamily& family, PackageIndex& index) {
+    family.NewestFirst = family.Members;
+    std::vector<std::size_t>& order = family.NewestFirst;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return IsOlder(ages[b], ages[a]); });
     std::uint32_t rank = 0;
-    for (std::size_t k = 0; k < byAge.size(); ++k) {
-        if (k > 0 && IsOlder(ages[byAge[k - 1]], ages[byAge[k]])) ++rank;
-        index.Packages[byAge[k]].NewerRank = rank;
+    for (std::size_t k = order.size(); k-- > 0;) {
+        if (k + 1 < order.size() && IsOlder(ages[order[k + 1]], ages[order[k]])) ++rank;
+        index.Packages[order[k]].NewerRank = rank;
     }
 }
 
 void NumberInfNames(const std::vector<DriverPackage>& packages, const DriverFamily& family, PackageIndex& index) {
     std::unordered_map<std::wstring, std::uint32_t> numbers;
     for (const std::size_t i : family.Members) {
-        const auto [entry, added] = numbers.try_emplace(Lowered(packages[i].OriginalInfName),
-                                                        static_cast<std::uint32_t>(numbers.size()));
+        const auto [entry, added] =
+            numbers.try_emplace(Lowered(packages[i].OriginalInfName), static_cast<std::uint32_t>(numbers.size()));
         index.Packages[i].InfName = entry->second;
     }
 }
 
-// Numbers the family's IDs in order of first appearance; a package lists each once.
+// Numbers the family's IDs in order of first appearance; a package lists each
+// once. Each member is read against the one before it, usually the version before.
 void NumberHardwareIds(const std::vector<DriverPackage>& packages, DriverFamily& family, PackageIndex& index) {
+    static const std::vector<std::wstring> kNoIds;
+    const std::vector<std::wstring>* previousIds = &kNoIds;
+    std::vector<std::uint32_t> previousNumbers;
+    std::vector<std::uint32_t> numbersInOrder;
     std::vector<std::size_t> lastLister;  // per number: 1 + the package that listed it last
     for (const std::size_t i : family.Members) {
+        const std::vector<std::wstring>& ids = packages[i].HardwareIds;
+        family.HardwareIds.NumberList(ids, *previousIds, previousNumbers, numbersInOrder);
+        lastLister.resize(family.HardwareIds.Count());
         HardwareIdNumbers& numbers = index.Packages[i].HardwareIds;
-        numbers.reserve(packages[i].HardwareIds.size());
-        for (const std::wstring& id : packages[i].HardwareIds) {
-            if (id.empty()) continue;
-            const std::uint32_t number = family.HardwareIds.Number(id);
-            if (number == lastLister.size()) lastLister.push_back(0);
-            if (lastLister[number] == i + 1) continue;
+        numbers.reserve(ids.size());
+        for (const std::uint32_t number : numbersInOrder) {
+            if (number == HardwareIdNumbering::kNoNumber || lastLister[number] == i + 1) continue;
             lastLister[number] = i + 1;
             numbers.push_back(number);
         }
+        previousIds = &ids;
+        std::swap(previousNumbers, numbersInOrder);
     }
     index.LargestFamilyIdCount = std::max(index.LargestFamilyIdCount, lastLister.size());
 }
@@ -165,8 +174,7 @@ bool IsSameRevisionInUse(const PackageIndex& index, const std::vector<bool>& inU
     const IndexedPackage& package = index.Packages[i];
     for (const std::size_t j : index.Families[package.Family].Members) {
         const IndexedPackage& member = index.Packages[j];
-        if (inUse[j] && member.InfName == package.InfName && member.RevisionStamp == package.RevisionStamp)
-            return true;
+        if (inUse[j] && member.InfName == package.InfName && member.RevisionStamp == package.RevisionStamp) return true;
     }
     return false;
 }

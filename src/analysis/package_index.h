@@ -31,7 +31,8 @@ struct IndexedPackage {
 };
 
 struct DriverFamily {
-    std::vector<std::size_t> Members;  // package indices, ascending
+    std::vector<std::size_t> Members;      // package indices, ascending
+    std::vector<std::size_t> NewestFirst;  // the members by NewerRank, descending; equals in list order
     HardwareIdNumbering HardwareIds;
 };
 
@@ -45,8 +46,7 @@ PackageIndex BuildPackageIndex(const std::vector<DriverPackage>& packages);
 
 // The number of a lower-cased hardware ID in package `i`'s family; false when no
 // package of the family lists it.
-bool FindFamilyHardwareId(const PackageIndex& index, std::size_t i, const std::wstring& lowered,
-                          std::uint32_t& number);
+bool FindFamilyHardwareId(const PackageIndex& index, std::size_t i, const std::wstring& lowered, std::uint32_t& number);
 
 // Package `x` has a later version, or the same version and a later date, than
 // `y` of the same family.

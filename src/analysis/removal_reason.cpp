@@ -26,15 +26,17 @@ TextId ReasonText(const PackageVerdict& verdict) {
 
 }  // namespace
 
-std::wstring DescribeReason(LangId language, const PackageVerdict& verdict, const std::vector<DriverPackage>& packages) {
+std::wstring DescribeReason(LangId language, const PackageVerdict& verdict,
+                            const std::vector<DriverPackage>& packages) {
     std::wstring text = GetText(language, ReasonText(verdict));
-    const bool namesReplacement = verdict.Reason == RemovalReason::PossibleReplacement ||
-                                  verdict.Reason == RemovalReason::ConfirmedReplacement;
+    const bool namesReplacement =
+        verdict.Reason == RemovalReason::PossibleReplacement || verdict.Reason == RemovalReason::ConfirmedReplacement;
     const CleanupCandidate& candidate = verdict.Candidate;
     if (!namesReplacement || candidate.ReplacementIndex >= packages.size()) return text;
     const DriverPackage& replacement = packages[candidate.ReplacementIndex];
     text += L": " + PackageDisplayName(replacement);
-    if (!replacement.Version.empty()) text += L"; " + std::wstring(GetText(language, kVersionLabel)) + replacement.Version;
+    if (!replacement.Version.empty())
+        text += L"; " + std::wstring(GetText(language, kVersionLabel)) + replacement.Version;
     if (candidate.HasRunningDevice) text += L"; " + candidate.DeviceInstanceId;
     return text;
 }

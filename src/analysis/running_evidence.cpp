@@ -15,8 +15,8 @@ bool ServesReferenceHardware(const PackageIndex& index, std::size_t candidate, c
     for (const std::wstring& id : device.HardwareIds) {
         listsMatchingId = listsMatchingId || id == device.MatchingId;
         std::uint32_t number = 0;
-        listsReferenceId = listsReferenceId ||
-                           (FindFamilyHardwareId(index, candidate, id, number) && reference.Holds(number));
+        listsReferenceId =
+            listsReferenceId || (FindFamilyHardwareId(index, candidate, id, number) && reference.Holds(number));
         if (listsMatchingId && listsReferenceId) return true;
     }
     return false;

@@ -3,8 +3,8 @@
 // was matched by one of the package's own hardware IDs (not by a compatible ID)
 // and is hardware that a reference package supports.
 #include <cstddef>
-#include <unordered_map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "analysis/current_bindings.h"

@@ -47,6 +47,54 @@ TEST(PackageIndex, HardwareIdsAreNumberedOncePerFamilyWhateverTheirCase) {
     }
 }
 
+// Lists read against the list before them number every ID as reading them one
+// by one does, whatever was inserted, dropped, repeated or written otherwise.
+TEST(PackageIndex, ListsReadAgainstThePreviousOneNumberLikeSingleIds) {
+    std::mt19937 random(11);
+    const auto edit = [&](std::vector<std::wstring> ids) {
+        for (int change = std::uniform_int_distribution<int>(0, 4)(random); change > 0; --change) {
+            const std::size_t at = ids.empty() ? 0 : random() % ids.size();
+            switch (random() % 5) {
+                case 0:
+                    ids.insert(ids.begin() + static_cast<std::ptrdiff_t>(at), Id(static_cast<int>(random() % 60)));
+                    break;
+                case 1:
+                    if (!ids.empty()) ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(at));
+                    break;
+                case 2:
+                    if (!ids.empty()) ids[at] = L"pci\\ven_1f3a&dev_00" + std::to_wstring(10 + random() % 50);
+                    break;
+                case 3:
+                    if (!ids.empty()) ids.push_back(ids[at]);
+                    break;
+                default: ids.insert(ids.begin() + static_cast<std::ptrdiff_t>(at), L""); break;
+            }
+        }
+        return ids;
+    };
+    for (int round = 0; round < 100; ++round) {
+        HardwareIdNumbering byList;
+        HardwareIdNumbering oneByOne;
+        std::vector<std::wstring> previous;
+        std::vector<std::uint32_t> previousNumbers;
+        std::vector<std::wstring> ids = Ids(0, 30);
+        for (int version = 0; version < 8; ++version) {
+            std::vector<std::uint32_t> numbers;
+            byList.NumberList(ids, previous, previousNumbers, numbers);
+            ASSERT_EQ(numbers.size(), ids.size());
+            for (std::size_t k = 0; k < ids.size(); ++k) {
+                const std::uint32_t expected =
+                    ids[k].empty() ? HardwareIdNumbering::kNoNumber : oneByOne.Number(ids[k]);
+                ASSERT_EQ(numbers[k], expected) << "round " << round << ", version " << version << ", " << ids[k];
+            }
+            previous = ids;
+            previousNumbers = numbers;
+            ids = edit(ids);
+        }
+        EXPECT_EQ(byList.Count(), oneByOne.Count());
+    }
+}
+
 TEST(PackageIndex, FamiliesAndDuplicateIds) {
     std::vector<DriverPackage> packages{
         Package(L"oem1.inf", L"a.inf", L"1.0", L"2020-01-01", {Id(1), Id(2), L"pci\\ven_1f3a&dev_0001", L""}),
@@ -75,12 +123,20 @@ TEST(PackageIndex, RevisionStampsAreCanonicalVersionAndDate) {
         std::wstring Stamp;
     };
     const Case cases[] = {
-        {L"1.0.0.0", L"2024-03-05", L"1\x1F" L"2024.3.5"},
-        {L"31.0.15.3623", L"2024-3-5", L"31.0.15.3623\x1F" L"2024.3.5"},
+        {L"1.0.0.0", L"2024-03-05",
+         L"1\x1F"
+         L"2024.3.5"},
+        {L"31.0.15.3623", L"2024-3-5",
+         L"31.0.15.3623\x1F"
+         L"2024.3.5"},
         {L"0.0", L"", L"0\x1F"},
         {L"", L"", L"\x1F"},
-        {L"v2, build 07", L"2024-03-05-00", L"2.7\x1F" L"2024.3.5.0"},
-        {L"99999999999999999999999.1.0", L"1", L"18446744073709551615.1\x1F" L"1"},
+        {L"v2, build 07", L"2024-03-05-00",
+         L"2.7\x1F"
+         L"2024.3.5.0"},
+        {L"99999999999999999999999.1.0", L"1",
+         L"18446744073709551615.1\x1F"
+         L"1"},
     };
     for (const Case& c : cases) {
         const PackageIndex index = BuildPackageIndex({Package(L"oem1.inf", L"a.inf", c.Version, c.Date, {})});
@@ -91,8 +147,8 @@ TEST(PackageIndex, RevisionStampsAreCanonicalVersionAndDate) {
 // Ranks are read once per package; they must order exactly as CompareVersions does.
 TEST(PackageIndex, NewerOrderAgreesWithCompareVersions) {
     std::mt19937 random(7);
-    const std::vector<std::wstring> parts{L"0", L"1", L"01", L"9", L"10", L"18446744073709551615",
-                                          L"18446744073709551616", L"", L"x"};
+    const std::vector<std::wstring> parts{
+        L"0", L"1", L"01", L"9", L"10", L"18446744073709551615", L"18446744073709551616", L"", L"x"};
     const std::vector<std::wstring> separators{L".", L"-", L" ", L".."};
     const auto text = [&] {
         std::wstring result;
@@ -105,14 +161,15 @@ TEST(PackageIndex, NewerOrderAgreesWithCompareVersions) {
     };
     for (int round = 0; round < 200; ++round) {
         std::vector<DriverPackage> family;
-        for (int k = 0; k < 8; ++k) family.push_back(Package(L"oem" + std::to_wstring(k) + L".inf", L"a.inf", text(), text(), {}));
+        for (int k = 0; k < 8; ++k)
+            family.push_back(Package(L"oem" + std::to_wstring(k) + L".inf", L"a.inf", text(), text(), {}));
         const PackageIndex index = BuildPackageIndex(family);
         for (std::size_t a = 0; a < family.size(); ++a) {
             for (std::size_t b = 0; b < family.size(); ++b) {
                 const int version = CompareVersions(family[a].Version, family[b].Version);
                 const bool newer = version > 0 || (version == 0 && CompareVersions(family[a].Date, family[b].Date) > 0);
-                ASSERT_EQ(IsNewerPackage(index, a, b), newer)
-                    << family[a].Version << L" " << family[a].Date << L" / " << family[b].Version << L" " << family[b].Date;
+                ASSERT_EQ(IsNewerPackage(index, a, b), newer) << family[a].Version << L" " << family[a].Date << L" / "
+                                                              << family[b].Version << L" " << family[b].Date;
             }
         }
     }

@@ -46,20 +46,36 @@ TEST(NewerVersionCheck, NewerUnusedVersionNeedsEveryCondition) {
     const Case cases[] = {
         {"every condition holds", [](Family&) {}, kAllowed, true},
         {"not an OEM package", [](Family& s) { s.Newer().InBox = true; }, NewerVersionCode::NotRemovable, false},
-        {"not an OEM package, manual mode", [](Family& s) { s.Newer().PublishedName = L"oem2.pnf"; s.ManualAll = true; },
+        {"not an OEM package, manual mode",
+         [](Family& s) {
+             s.Newer().PublishedName = L"oem2.pnf";
+             s.ManualAll = true;
+         },
          NewerVersionCode::NotRemovable, false},
         {"manual removal of every package", [](Family& s) { s.ManualAll = true; }, kAllowed, false},
-        {"boot-critical", [](Family& s) { s.Newer().BootCritical = true; s.Options.DisableBootCriticalProtection = false; },
+        {"boot-critical",
+         [](Family& s) {
+             s.Newer().BootCritical = true;
+             s.Options.DisableBootCriticalProtection = false;
+         },
          NewerVersionCode::BootCriticalProtected, false},
         {"boot-critical, protection off", [](Family& s) { s.Newer().BootCritical = true; }, kAllowed, true},
         {"no version", [](Family& s) { s.Newer().Version.clear(); }, kAllowed, false},
         {"removal of newer versions off", [](Family& s) { s.Options.AllowNewerUnusedRemoval = false; },
          NewerVersionCode::NewerRemovalDisabled, false},
         {"bindings not verified", [](Family& s) { s.Verified = false; }, kUnconfirmed, false},
-        {"bindings not verified, setting off", [](Family& s) { s.Verified = false; s.Options.AllowNewerUnusedRemoval = false; },
+        {"bindings not verified, setting off",
+         [](Family& s) {
+             s.Verified = false;
+             s.Options.AllowNewerUnusedRemoval = false;
+         },
          kUnconfirmed, false},
-        {"bindings not verified, older one unbound", [](Family& s) { s.Verified = false; s.Used.clear(); }, kUnconfirmed,
-         false},
+        {"bindings not verified, older one unbound",
+         [](Family& s) {
+             s.Verified = false;
+             s.Used.clear();
+         },
+         kUnconfirmed, false},
         {"older one unbound", [](Family& s) { s.Used.clear(); }, kAllowed, false},
         {"newer one bound", [](Family& s) { s.Used.insert(L"OEM2.INF"); }, kUnconfirmed, false},
         {"a bound copy of the newer one",
@@ -83,7 +99,8 @@ TEST(NewerVersionCheck, NewerUnusedVersionNeedsEveryCondition) {
         {"device matched by a compatible ID", [](Family& s) { s.Bindings[0].MatchingDeviceId = L"PCI\\CC_0300"; },
          kUnconfirmed, false},
         {"older one's IDs incomplete", [](Family& s) { s.Older().HardwareIdsComplete = false; }, kUnconfirmed, false},
-        {"older one without models section", [](Family& s) { s.Older().HasModelsSection = false; }, kUnconfirmed, false},
+        {"older one without models section", [](Family& s) { s.Older().HasModelsSection = false; }, kUnconfirmed,
+         false},
         {"newer one's IDs incomplete", [](Family& s) { s.Newer().HardwareIdsComplete = false; }, kUnconfirmed, false},
         {"printer class INF",
          [](Family& s) {
@@ -97,7 +114,11 @@ TEST(NewerVersionCheck, NewerUnusedVersionNeedsEveryCondition) {
              s.Options.DisableBootCriticalProtection = false;
          },
          kAllowed, true},
-        {"older one is not older", [](Family& s) { s.Older().Version = L"2.0"; s.Older().Date = L"2021-01-01"; },
+        {"older one is not older",
+         [](Family& s) {
+             s.Older().Version = L"2.0";
+             s.Older().Date = L"2021-01-01";
+         },
          kAllowed, false},
         {"older one has no version", [](Family& s) { s.Older().Version.clear(); }, kAllowed, false},
     };

@@ -43,8 +43,8 @@ struct Scenario {
 
 void ExpectVerdicts(const Scenario& scenario) {
     SCOPED_TRACE(scenario.Name);
-    const std::vector<PackageVerdict> verdicts = FindOldVersions(
-        scenario.Packages, scenario.Used, scenario.Bindings, scenario.AllowBootCritical, scenario.Excluded);
+    const std::vector<PackageVerdict> verdicts = FindOldVersions(scenario.Packages, scenario.Used, scenario.Bindings,
+                                                                 scenario.AllowBootCritical, scenario.Excluded);
     ASSERT_EQ(verdicts.size(), scenario.Verdicts.size());
     for (std::size_t i = 0; i < verdicts.size(); ++i) {
         SCOPED_TRACE(testing::Message() << "package " << i);
@@ -96,10 +96,14 @@ TEST(OldVersionRules, StandingRulesKeepAPackageWhateverItsFamilyHolds) {
         {"boot-critical", [](DriverPackage& p) { p.BootCritical = true; }, kProtected},
         {"boot-critical, allowed", [](DriverPackage& p) { p.BootCritical = true; }, kConfirmed, {}, true},
         {"printer class INF", [](DriverPackage& p) { p.OriginalInfName = L"NTPrint.INF"; }, kProtected},
-        {"printer class INF even when bound", [](DriverPackage& p) { p.OriginalInfName = L"ntprint.inf"; },
-         kProtected, {L"oem1.inf"}},
+        {"printer class INF even when bound",
+         [](DriverPackage& p) { p.OriginalInfName = L"ntprint.inf"; },
+         kProtected,
+         {L"oem1.inf"}},
         {"bound, names compared without case", unchanged, kAssociated, {L"OEM1.INF"}},
-        {"bound wins over missing data", [](DriverPackage& p) { p.HardwareIdsComplete = false; }, kAssociated,
+        {"bound wins over missing data",
+         [](DriverPackage& p) { p.HardwareIdsComplete = false; },
+         kAssociated,
          {L"oem1.inf"}},
         {"hardware IDs incomplete", [](DriverPackage& p) { p.HardwareIdsComplete = false; }, kInsufficient},
         {"no original INF name", [](DriverPackage& p) { p.OriginalInfName.clear(); }, kInsufficient},
@@ -149,20 +153,21 @@ TEST(OldVersionRules, CopyOfABoundRevisionStays) {
         {"another provider", [](DriverPackage& p) { p.Provider = L"Marrowfen"; }, kConfirmed},
     };
     for (const Case& c : cases) {
-        ExpectVerdicts({c.Name,
-                        {Package(L"oem1.inf", L"qgfx.inf", L"1.0.0.0", L"2020-01-01", Ids(0, 4)),
-                         Package(L"oem2.inf", L"qgfx.inf", L"2.0.0.0", L"2021-01-01", Ids(0, 4)),
-                         With(Package(L"oem3.inf", L"qgfx.inf", L"1.0.0.0", L"2020-01-01", Ids(0, 4)), c.Bound)},
-                        {c.Reason == kConfirmed ? Want{kConfirmed, 1, 4, 4} : Want{c.Reason}, Want{kNoNewer},
-                         Want{kAssociated}},
-                        {L"oem3.inf"}});
+        ExpectVerdicts(
+            {c.Name,
+             {Package(L"oem1.inf", L"qgfx.inf", L"1.0.0.0", L"2020-01-01", Ids(0, 4)),
+              Package(L"oem2.inf", L"qgfx.inf", L"2.0.0.0", L"2021-01-01", Ids(0, 4)),
+              With(Package(L"oem3.inf", L"qgfx.inf", L"1.0.0.0", L"2020-01-01", Ids(0, 4)), c.Bound)},
+             {c.Reason == kConfirmed ? Want{kConfirmed, 1, 4, 4} : Want{c.Reason}, Want{kNoNewer}, Want{kAssociated}},
+             {L"oem3.inf"}});
     }
 }
 
 TEST(OldVersionRules, WhatCountsAsNewerWithinOneFamily) {
-    const auto twoVersions = [](const char* name, const std::wstring& oldVersion, const std::wstring& oldDate,
-                                const std::wstring& newVersion, const std::wstring& newDate, std::vector<Want> want,
-                                const Edit& newEdit = [](DriverPackage&) {}) {
+    const auto twoVersions = [](
+                                 const char* name, const std::wstring& oldVersion, const std::wstring& oldDate,
+                                 const std::wstring& newVersion, const std::wstring& newDate, std::vector<Want> want,
+                                 const Edit& newEdit = [](DriverPackage&) {}) {
         return Scenario{name,
                         {Package(L"oem1.inf", L"qgfx.inf", oldVersion, oldDate, Ids(0, 3)),
                          With(Package(L"oem2.inf", L"qgfx.inf", newVersion, newDate, Ids(0, 3)), newEdit)},
@@ -220,31 +225,43 @@ TEST(OldVersionRules, WhichFamilyMembersMayReplace) {
         {"same INF, every ID", [](DriverPackage&) {}, {kConfirmed, 1, 20, 20}},
         {"same INF, no ID in common", [](DriverPackage& p) { p.HardwareIds = Ids(100, 5); }, {kPossible, 1, 0, 20}},
         {"same INF, no IDs at all", [](DriverPackage& p) { p.HardwareIds.clear(); }, {kPossible, 1, 0, 20}},
-        {"same INF in other letter case", [](DriverPackage& p) { p.OriginalInfName = L"QGFX.inf"; },
+        {"same INF in other letter case",
+         [](DriverPackage& p) { p.OriginalInfName = L"QGFX.inf"; },
          {kConfirmed, 1, 20, 20}},
-        {"IDs in other letter case", [](DriverPackage& p) { p.HardwareIds = {L"pci\\ven_1f3a&dev_0000"}; },
+        {"IDs in other letter case",
+         [](DriverPackage& p) { p.HardwareIds = {L"pci\\ven_1f3a&dev_0000"}; },
          {kPossible, 1, 1, 20}},
         {"other INF, unbound, every ID", otherInf, {kNoNewer}},
         {"other INF, bound, every ID", otherInf, {kConfirmed, 1, 20, 20, L"", false, true}, kAssociated, {L"oem2.inf"}},
-        {"other INF, bound, 19 of 20", otherInfCovering(19), {kPossible, 1, 19, 20, L"", false, true}, kAssociated,
+        {"other INF, bound, 19 of 20",
+         otherInfCovering(19),
+         {kPossible, 1, 19, 20, L"", false, true},
+         kAssociated,
          {L"oem2.inf"}},
         {"other INF, bound, 18 of 20", otherInfCovering(18), {kNoNewer}, kAssociated, {L"oem2.inf"}},
         {"printer class INF", [](DriverPackage& p) { p.OriginalInfName = L"ntprint.inf"; }, {kNoNewer}, kProtected},
         {"in-box", [](DriverPackage& p) { p.InBox = true; }, {kNoNewer}, kProtected},
         {"not an oemN.inf", [](DriverPackage& p) { p.PublishedName = L"oem2.inf.bak"; }, {kNoNewer}, kProtected},
         {"boot-critical", [](DriverPackage& p) { p.BootCritical = true; }, {kNoNewer}, kProtected},
-        {"boot-critical, allowed", [](DriverPackage& p) { p.BootCritical = true; }, {kConfirmed, 1, 20, 20}, kNoNewer,
-         {}, true},
+        {"boot-critical, allowed",
+         [](DriverPackage& p) { p.BootCritical = true; },
+         {kConfirmed, 1, 20, 20},
+         kNoNewer,
+         {},
+         true},
         {"incomplete IDs", [](DriverPackage& p) { p.HardwareIdsComplete = false; }, {kNoNewer}, kInsufficient},
         {"no models section", [](DriverPackage& p) { p.HasModelsSection = false; }, {kNoNewer}, kNotConfirmed},
         {"excluded", [](DriverPackage&) {}, {kNoNewer}, kNoNewer, {}, false, {L"OEM2.inf"}},
         {"another provider", [](DriverPackage& p) { p.Provider = L"Marrowfen"; }, {kNoNewer}},
         {"provider in other letter case", [](DriverPackage& p) { p.Provider = L"QUELLTIDE"; }, {kConfirmed, 1, 20, 20}},
-        {"another extension ID", [](DriverPackage& p) { p.ExtensionId = L"{b2e0f0a2-0001-4a4b-9c3d-000000000001}"; },
+        {"another extension ID",
+         [](DriverPackage& p) { p.ExtensionId = L"{b2e0f0a2-0001-4a4b-9c3d-000000000001}"; },
          {kNoNewer}},
-        {"another class GUID", [](DriverPackage& p) { p.ClassGuid = L"{4d36e972-e325-11ce-bfc1-08002be10318}"; },
+        {"another class GUID",
+         [](DriverPackage& p) { p.ClassGuid = L"{4d36e972-e325-11ce-bfc1-08002be10318}"; },
          {kNoNewer}},
-        {"the class name counts only without a GUID", [](DriverPackage& p) { p.ClassName = L"Net"; },
+        {"the class name counts only without a GUID",
+         [](DriverPackage& p) { p.ClassName = L"Net"; },
          {kConfirmed, 1, 20, 20}},
     };
     for (const Case& c : cases) {
@@ -255,9 +272,8 @@ TEST(OldVersionRules, WhichFamilyMembersMayReplace) {
 TEST(OldVersionRules, RunningDeviceConfirmsOnlyWithEveryProof) {
     // The newer package has another INF name, is bound, and covers 18 of the 20
     // IDs: only a running device can confirm it.
-    const std::vector<DriverPackage> packages{
-        Package(L"oem1.inf", L"qgfx.inf", L"1.0", L"2020-01-01", Ids(0, 20)),
-        Package(L"oem2.inf", L"qgfx-dch.inf", L"2.0", L"2021-01-01", Ids(2, 20))};
+    const std::vector<DriverPackage> packages{Package(L"oem1.inf", L"qgfx.inf", L"1.0", L"2020-01-01", Ids(0, 20)),
+                                              Package(L"oem2.inf", L"qgfx-dch.inf", L"2.0", L"2021-01-01", Ids(2, 20))};
     const std::wstring device = L"PCI\\VEN_1F3A&DEV_0005\\4&1A2B3C&0&0008";
     const DeviceBinding proof = Running(L"OEM2.INF", device, Id(5), {Id(5), L"PCI\\CC_030000"});
     struct Case {
@@ -272,11 +288,7 @@ TEST(OldVersionRules, RunningDeviceConfirmsOnlyWithEveryProof) {
         {"not running", [](DeviceBinding& b) { b.Running = false; }, false},
         {"no instance ID", [](DeviceBinding& b) { b.InstanceId.clear(); }, false},
         {"another INF", [](DeviceBinding& b) { b.InfName = L"oem9.inf"; }, false},
-        {"matched by a compatible ID",
-         [](DeviceBinding& b) {
-             b.MatchingDeviceId = L"PCI\\CC_030000";
-         },
-         false},
+        {"matched by a compatible ID", [](DeviceBinding& b) { b.MatchingDeviceId = L"PCI\\CC_030000"; }, false},
         {"matching ID not among the device's IDs", [](DeviceBinding& b) { b.HardwareIds = {Id(6)}; }, false},
         {"hardware the old package does not support",
          [](DeviceBinding& b) {
@@ -289,19 +301,22 @@ TEST(OldVersionRules, RunningDeviceConfirmsOnlyWithEveryProof) {
     for (const Case& c : cases) {
         DeviceBinding binding = proof;
         c.Change(binding);
-        ExpectVerdicts({c.Name,
-                        packages,
-                        {c.Confirms ? Want{kConfirmed, 1, 18, 20, device, false, true} : Want{kNoNewer},
-                         Want{kAssociated}},
-                        {L"oem2.inf"},
-                        {Running(L"oem2.inf", L"PCI\\OTHER\\1", Id(30), {Id(30)}), binding}});
+        ExpectVerdicts(
+            {c.Name,
+             packages,
+             {c.Confirms ? Want{kConfirmed, 1, 18, 20, device, false, true} : Want{kNoNewer}, Want{kAssociated}},
+             {L"oem2.inf"},
+             {Running(L"oem2.inf", L"PCI\\OTHER\\1", Id(30), {Id(30)}), binding}});
     }
 
     // Full coverage is recorded as such even when a device also runs the package.
     std::vector<DriverPackage> covering = packages;
     covering[1].HardwareIds = Ids(0, 22);
-    ExpectVerdicts({"covering and running", covering, {{kConfirmed, 1, 20, 20, L"", false, true}, {kAssociated}},
-                    {L"oem2.inf"}, {proof}});
+    ExpectVerdicts({"covering and running",
+                    covering,
+                    {{kConfirmed, 1, 20, 20, L"", false, true}, {kAssociated}},
+                    {L"oem2.inf"},
+                    {proof}});
     // The old package's own IDs must be non-empty for any proof.
     std::vector<DriverPackage> idless = packages;
     idless[0].HardwareIds.clear();
@@ -310,11 +325,10 @@ TEST(OldVersionRules, RunningDeviceConfirmsOnlyWithEveryProof) {
 
 TEST(OldVersionRules, BestReplacementPrefersConfirmationThenTheNewest) {
     // oem3 and oem4 are equally new and cover oem1; oem2 covers 19 of its 20 IDs.
-    const std::vector<DriverPackage> equals{
-        Package(L"oem1.inf", L"qgfx.inf", L"1.0", L"2020-01-01", Ids(0, 20)),
-        Package(L"oem2.inf", L"qgfx.inf", L"2.0", L"2021-01-01", Ids(1, 20)),
-        Package(L"oem3.inf", L"qgfx.inf", L"3.0", L"2022-01-01", Ids(0, 20)),
-        Package(L"oem4.inf", L"qgfx.inf", L"3.0", L"2022-01-01", Ids(0, 20))};
+    const std::vector<DriverPackage> equals{Package(L"oem1.inf", L"qgfx.inf", L"1.0", L"2020-01-01", Ids(0, 20)),
+                                            Package(L"oem2.inf", L"qgfx.inf", L"2.0", L"2021-01-01", Ids(1, 20)),
+                                            Package(L"oem3.inf", L"qgfx.inf", L"3.0", L"2022-01-01", Ids(0, 20)),
+                                            Package(L"oem4.inf", L"qgfx.inf", L"3.0", L"2022-01-01", Ids(0, 20))};
     ExpectVerdicts({"of equally new ones the first in the list",
                     equals,
                     {{kConfirmed, 2, 20, 20}, {kPossible, 2, 19, 20}, {kNoNewer}, {kNoNewer}}});

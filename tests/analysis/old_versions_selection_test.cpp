@@ -12,8 +12,8 @@
 #include "analysis/cleanup_candidates.h"
 #include "analysis/old_version_detection.h"
 #include "analysis/package_index.h"
-#include "platform/package_text.h"
 #include "old_versions_fixture.h"
+#include "platform/package_text.h"
 
 namespace {
 
@@ -55,16 +55,17 @@ TEST(DescribeReason, ReasonTextThenTheReplacementThatStays) {
          L"Version 1.0; PCI\\DEV\\2"},
         {verdict(RemovalReason::ConfirmedReplacement, 2), L"Replacement confirmed for every Hardware ID: oem3.inf"},
         {verdict(RemovalReason::ConfirmedReplacement, 3), L"Replacement confirmed for every Hardware ID"},
-        {verdict(RemovalReason::NewerRemovalDisabled, 1, L"DEV\\1"), L"Removal of newer versions is disabled in Settings."},
+        {verdict(RemovalReason::NewerRemovalDisabled, 1, L"DEV\\1"),
+         L"Removal of newer versions is disabled in Settings."},
         {verdict(RemovalReason::NewerRemovalUnconfirmed, 1),
          L"Removal requires confirmation that a compatible older version is running and will remain installed, and "
          L"that the newer package is unused."},
         {verdict(static_cast<RemovalReason>(42), 1), L"Insufficient data for automatic selection"},
     };
     for (const Case& c : cases) EXPECT_EQ(DescribeReason(kEnglish, c.Verdict, packages), c.Text);
-    EXPECT_EQ(DescribeReason(kRussian, verdict(RemovalReason::PossibleReplacement, 1), packages),
-              std::wstring(GetText(kRussian, 193)) + L": qgfx.inf (oem2.inf); " + GetText(kRussian, 8) +
-                  L"31.0.15.3623");
+    EXPECT_EQ(
+        DescribeReason(kRussian, verdict(RemovalReason::PossibleReplacement, 1), packages),
+        std::wstring(GetText(kRussian, 193)) + L": qgfx.inf (oem2.inf); " + GetText(kRussian, 8) + L"31.0.15.3623");
 }
 
 // Three families: A has an unused newest version over a running one, B a newer
@@ -231,10 +232,11 @@ GeneratedStore Generate(std::mt19937& random, int families) {
             for (int n = 0; n < 8; ++n) {
                 if (chance(60)) ids.push_back(chance(90) ? Id(f * 100 + n) : Lower(Id(f * 100 + n)));
             }
-            const std::wstring inf = chance(5) ? L"NTPRINT.inf" : chance(25) ? L"alt" + std::to_wstring(f) + L".inf"
-                                                                              : L"f" + std::to_wstring(f) + L".inf";
-            DriverPackage package = Package(L"oem" + std::to_wstring(published++) + L".inf", inf, pick(versions),
-                                            pick(dates), ids);
+            const std::wstring inf = chance(5)    ? L"NTPRINT.inf"
+                                     : chance(25) ? L"alt" + std::to_wstring(f) + L".inf"
+                                                  : L"f" + std::to_wstring(f) + L".inf";
+            DriverPackage package =
+                Package(L"oem" + std::to_wstring(published++) + L".inf", inf, pick(versions), pick(dates), ids);
             package.Provider = provider;
             package.InBox = chance(3);
             if (chance(3)) package.PublishedName += L".bak";
@@ -246,7 +248,8 @@ GeneratedStore Generate(std::mt19937& random, int families) {
                 store.Used.insert(package.PublishedName);
                 if (chance(70) && !ids.empty()) {
                     const std::wstring matching = chance(85) ? pick(ids) : L"PCI\\CC_0300";
-                    std::vector<std::wstring> deviceIds{matching, Id(f * 100 + std::uniform_int_distribution<int>(0, 7)(random))};
+                    std::vector<std::wstring> deviceIds{matching,
+                                                        Id(f * 100 + std::uniform_int_distribution<int>(0, 7)(random))};
                     store.Bindings.push_back(Running(package.PublishedName,
                                                      L"PCI\\DEV\\" + std::to_wstring(store.Bindings.size()), matching,
                                                      deviceIds));

@@ -1,7 +1,8 @@
 // The work behind "Select old drivers": its texts, what the finishing step checks,
 // logs and reports, and whole runs over seeded Windows installations with devices.
-#include <gtest/gtest.h>
+#include "analysis/outdated_selection.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -12,7 +13,6 @@
 #include <vector>
 
 #include "analysis/old_version_detection.h"
-#include "analysis/outdated_selection.h"
 #include "current_windows_seed.h"
 #include "devices/fake_devices.h"
 #include "old_versions_fixture.h"
@@ -72,7 +72,7 @@ Finished Finish(std::vector<DriverPackage> installed, const OutdatedSelectionRun
 
 TEST(OutdatedSelection, WithoutCandidatesNothingIsCheckedAndTheReasonIsShown) {
     std::vector<DriverPackage> installed{Package(L"oem1.inf", L"a.inf", L"1.0", L"2020-01-01", {}),
-                                        Package(L"oem2.inf", L"b.inf", L"1.0", L"2020-01-01", {})};
+                                         Package(L"oem2.inf", L"b.inf", L"1.0", L"2020-01-01", {})};
     for (DriverPackage& package : installed) package.Checked = true;
 
     OutdatedSelectionRun failed;
@@ -211,7 +211,8 @@ std::vector<sim::FixturePackage> SelectionFixtures(int base) {
     return {Fixture(base + 1, L"qa.inf", L"A", L"1.0.0.0", 2020, FixtureIds(L'A', 1, 2)),
             Fixture(base + 2, L"qa.inf", L"A", L"2.0.0.0", 2021, FixtureIds(L'A', 1, 3)),
             Fixture(base + 3, L"qb.inf", L"B", L"1.0.0.0", 2020, FixtureIds(L'B', 1, 3)),
-            Fixture(base + 4, L"qb-dch.inf", L"B", L"2.0.0.0", 2021, {FixtureIds(L'B', 1, 1)[0], L"PCI\\VEN_1F3B&DEV_B009"}),
+            Fixture(base + 4, L"qb-dch.inf", L"B", L"2.0.0.0", 2021,
+                    {FixtureIds(L'B', 1, 1)[0], L"PCI\\VEN_1F3B&DEV_B009"}),
             Fixture(base + 5, L"qc.inf", L"C", L"1.0.0.0", 2020, FixtureIds(L'C', 0, 20)),
             Fixture(base + 6, L"qc-dch.inf", L"C", L"2.0.0.0", 2021, FixtureIds(L'C', 0, 19)),
             d1,
@@ -299,19 +300,22 @@ TEST(OutdatedSelection, SeededCurrentWindowsWithDevicesGetsTheVerdictsItImplies)
 
     // The console's view: the old-version check alone, boot-critical packages kept.
     BindingSnapshot snapshot;
-    ASSERT_TRUE(ReadCurrentBindings(snapshot.UsedInfs, snapshot.DevicesExamined, snapshot.Error, &snapshot.Bindings,
-                                    false))
+    ASSERT_TRUE(
+        ReadCurrentBindings(snapshot.UsedInfs, snapshot.DevicesExamined, snapshot.Error, &snapshot.Bindings, false))
         << snapshot.Error;
-    const std::vector<ExpectedVerdict> oldVersions{
-        {1, R::ConfirmedReplacement, 194, 2}, {2, R::NoNewerVersion, 192},
-        {3, R::ConfirmedReplacement, 195, 4}, {4, R::AssociatedWithDevice, 188},
-        {5, R::PossibleReplacement, 193, 6},  {6, R::AssociatedWithDevice, 188},
-        {7, R::Protected, 190},               {8, R::Protected, 190},
-        {9, R::AssociatedWithDevice, 188},    {10, R::AssociatedWithDevice, 188},
-        {11, R::NoNewerVersion, 192}};
-    ExpectVerdicts(installed,
-                   FindOldVersions(installed, snapshot.UsedInfs, snapshot.Bindings, false, InfNameSet()), kBase,
-                   oldVersions);
+    const std::vector<ExpectedVerdict> oldVersions{{1, R::ConfirmedReplacement, 194, 2},
+                                                   {2, R::NoNewerVersion, 192},
+                                                   {3, R::ConfirmedReplacement, 195, 4},
+                                                   {4, R::AssociatedWithDevice, 188},
+                                                   {5, R::PossibleReplacement, 193, 6},
+                                                   {6, R::AssociatedWithDevice, 188},
+                                                   {7, R::Protected, 190},
+                                                   {8, R::Protected, 190},
+                                                   {9, R::AssociatedWithDevice, 188},
+                                                   {10, R::AssociatedWithDevice, 188},
+                                                   {11, R::NoNewerVersion, 192}};
+    ExpectVerdicts(installed, FindOldVersions(installed, snapshot.UsedInfs, snapshot.Bindings, false, InfNameSet()),
+                   kBase, oldVersions);
 
     // The button's job with boot-critical protection on and newer unused versions
     // allowed: the unused newer F goes as well.
@@ -365,11 +369,16 @@ TEST(OutdatedSelection, OfflineTargetConfirmsNothingByDevice) {
     EXPECT_TRUE(run.Snapshot.Bindings.empty());
     // B has no running device to prove it, and F's older version runs nothing that can be seen.
     ExpectVerdicts(installed, run.Selection.Verdicts, 0,
-                   {{1, R::ConfirmedReplacement, 194, 2}, {2, R::NoNewerVersion, 192},
-                    {3, R::NoNewerVersion, 192}, {4, R::AssociatedWithDevice, 188},
-                    {5, R::PossibleReplacement, 193, 6}, {6, R::AssociatedWithDevice, 188},
-                    {7, R::Protected, 190}, {8, R::Protected, 190},
-                    {9, R::AssociatedWithDevice, 188}, {10, R::AssociatedWithDevice, 188},
+                   {{1, R::ConfirmedReplacement, 194, 2},
+                    {2, R::NoNewerVersion, 192},
+                    {3, R::NoNewerVersion, 192},
+                    {4, R::AssociatedWithDevice, 188},
+                    {5, R::PossibleReplacement, 193, 6},
+                    {6, R::AssociatedWithDevice, 188},
+                    {7, R::Protected, 190},
+                    {8, R::Protected, 190},
+                    {9, R::AssociatedWithDevice, 188},
+                    {10, R::AssociatedWithDevice, 188},
                     {11, R::NewerRemovalUnconfirmed, 223}});
 
     const OutdatedSelectionReport report =
