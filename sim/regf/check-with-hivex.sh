@@ -25,20 +25,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$tool" samples "$work"
 
-checks=0
-failures=0
-check() {
-    description=$1
-    shift
-    checks=$((checks + 1))
-    if "$@" >"$work/last.log" 2>&1; then
-        echo "ok    $description"
-    else
-        failures=$((failures + 1))
-        echo "FAIL  $description"
-        head -n 20 "$work/last.log" | cut -c1-200
-    fi
-}
+. "$root/tests/support/checks.sh"
 same() { cmp "$1" "$2"; }
 equals() { test "$1" = "$2" || { echo "expected '$2', got '$1'"; return 1; }; }
 

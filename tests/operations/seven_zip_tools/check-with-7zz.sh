@@ -36,20 +36,7 @@ printf 'dash\n' >"$tree/-dash folder/-n.txt"
 head -c 3000000 /dev/urandom >"$tree/Драйверы/random.bin"
 yes 'compressible line' | head -n 200000 >"$tree/text.log"
 
-checks=0
-failures=0
-check() {
-    description=$1
-    shift
-    checks=$((checks + 1))
-    if "$@" >"$work/last.log" 2>&1; then
-        echo "ok    $description"
-    else
-        failures=$((failures + 1))
-        echo "FAIL  $description"
-        head -n 20 "$work/last.log" | cut -c1-200
-    fi
-}
+. "$here/../../support/checks.sh"
 # Relative paths of every entry, files and folders, sorted.
 entries() { (cd "$1" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort); }
 listed() { 7zz l -slt -ba "$1" | sed -n 's/^Path = //p' | LC_ALL=C sort; }
