@@ -101,6 +101,10 @@ TEST(OldVersionRules, StandingRulesKeepAPackageWhateverItsFamilyHolds) {
          kProtected,
          {L"oem1.inf"}},
         {"bound, names compared without case", unchanged, kAssociated, {L"OEM1.INF"}},
+        {"published in capitals, bound",
+         [](DriverPackage& p) { p.PublishedName = L"OEM1.INF"; },
+         kAssociated,
+         {L"oem1.inf"}},
         {"bound wins over missing data",
          [](DriverPackage& p) { p.HardwareIdsComplete = false; },
          kAssociated,
@@ -335,6 +339,17 @@ TEST(OldVersionRules, BestReplacementPrefersConfirmationThenTheNewest) {
     ExpectVerdicts({"list order does not decide otherwise",
                     {equals[3], equals[2], equals[1], equals[0]},
                     {{kNoNewer}, {kNoNewer}, {kPossible, 0, 19, 20}, {kConfirmed, 0, 20, 20}}});
+
+    // Many equally new ones: still the first of them in the list.
+    std::vector<DriverPackage> many{Package(L"oem1.inf", L"qgfx.inf", L"1.0", L"2020-01-01", Ids(0, 20))};
+    std::vector<Want> manyVerdicts{{kConfirmed, 7, 20, 20}};
+    for (int k = 2; k <= 40; ++k) {
+        const bool newest = k >= 8 && k % 3 != 0;
+        many.push_back(Package(L"oem" + std::to_wstring(k) + L".inf", L"qgfx.inf", newest ? L"3.0" : L"2.0",
+                               L"2022-01-01", Ids(0, 20)));
+        manyVerdicts.push_back(newest ? Want{kNoNewer} : Want{kConfirmed, 7, 20, 20});
+    }
+    ExpectVerdicts({"of many equally new ones the first in the list", many, manyVerdicts});
 
     const std::vector<DriverPackage> olderCovering{
         Package(L"oem1.inf", L"qgfx.inf", L"1.0", L"2020-01-01", Ids(0, 20)),
