@@ -10,6 +10,7 @@
 
 #include "platform/actual_models_section.h"
 #include "platform/alt_platform_info.h"
+#include "platform/package_text.h"
 #include "platform/string_compare.h"
 #include "platform/text_trim.h"
 #include "platform/unique_handle.h"
@@ -36,11 +37,6 @@ struct LessIgnoringCase {
     }
 };
 using HardwareIdSet = std::set<std::wstring, LessIgnoringCase>;
-
-std::wstring FileNamePart(const std::wstring& path) {
-    const std::size_t separator = path.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? path : path.substr(separator + 1);
-}
 
 InfFile OpenInf(const std::wstring& path) {
     return InfFile(::SetupOpenInfFileW(path.c_str(), nullptr, INF_STYLE_WIN4, nullptr));
