@@ -21,11 +21,6 @@ void AddWithoutOverflow(std::uint64_t& total, std::uint64_t size) {
 
 }  // namespace
 
-bool SizeCacheKeyLess::operator()(const std::wstring& a, const std::wstring& b) const {
-    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_LESS_THAN;
-}
-
 std::wstring SizeCacheKey(const std::wstring& folder) {
     std::wstring key = NormalizePath(folder) + L"|";
     WIN32_FILE_ATTRIBUTE_DATA data{};

@@ -9,16 +9,12 @@
 
 #include "app/localized_text.h"
 #include "platform/driver_package.h"
+#include "platform/string_compare.h"
 #include "ui/operation_callbacks.h"
-
-// Ordinal and without regard to case, as the file system compares paths.
-struct SizeCacheKeyLess {
-    bool operator()(const std::wstring& a, const std::wstring& b) const;
-};
 
 // Folder byte counts by SizeCacheKey. Entries are only ever added: a folder
 // that changes gets a new key.
-using PackageSizeCache = std::map<std::wstring, std::uint64_t, SizeCacheKeyLess>;
+using PackageSizeCache = std::map<std::wstring, std::uint64_t, IgnoreCaseLess>;
 
 // The normalised folder path, "|" and its last-write time as the signed decimal
 // of the raw FILETIME value (nothing after "|" when the time cannot be read).

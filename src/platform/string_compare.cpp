@@ -18,3 +18,8 @@ std::wstring LowerCaseInvariant(const std::wstring& text) {
                                        nullptr, nullptr, 0);
     return length == static_cast<int>(text.size()) ? lower : text;
 }
+
+bool IgnoreCaseLess::operator()(const std::wstring& a, const std::wstring& b) const {
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_LESS_THAN;
+}
