@@ -8,6 +8,7 @@
 #include "dism_platform.h"
 #include "driver_listing.h"
 #include "image_root.h"
+#include "inf_metadata.h"
 #include "last_error_message.h"
 #include "result_blocks.h"
 #include "store_changes.h"
@@ -22,6 +23,7 @@ struct ApiState {
     CallLog Log;
     std::map<DismSession, ImageRoot> Sessions;
     DismSession NextSession = 1;
+    InfMetadataCache Metadata;  // until DismShutdown
 };
 
 std::mutex g_apiMutex;
@@ -97,6 +99,7 @@ HRESULT WINAPI DismShutdown() {
     if (!g_api.Initialized) return NotInitialized(call);
     const size_t closed = g_api.Sessions.size();
     g_api.Sessions.clear();
+    g_api.Metadata.Clear();
     g_api.Initialized = false;
     return Finish(call, S_OK, {},
                   L"(closed " + std::to_wstring(closed) + L" open sessions; " + std::to_wstring(LiveResultBlocks()) +
@@ -147,7 +150,7 @@ HRESULT WINAPI DismGetDrivers(DismSession Session, BOOL AllDrivers, DismDriverPa
     *DriverPackage = nullptr;
     *Count = 0;
     std::wstring message;
-    hr = BuildDriverPackageList(*image, DriverPackage, Count, message);
+    hr = BuildDriverPackageList(*image, g_api.Metadata, DriverPackage, Count, message);
     return Finish(call, hr, message, L"(" + std::to_wstring(*Count) + L" packages)");
 }
 

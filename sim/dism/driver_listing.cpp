@@ -3,7 +3,6 @@
 #include <cstring>
 #include <vector>
 
-#include "inf_metadata.h"
 #include "platform/unique_handle.h"
 #include "result_blocks.h"
 #include "store_listing.h"
@@ -61,8 +60,8 @@ size_t StoredChars(const ListedPackage& package) {
 
 }  // namespace
 
-HRESULT BuildDriverPackageList(const ImageRoot& image, DismDriverPackage** packages, UINT* count,
-                               std::wstring& message) {
+HRESULT BuildDriverPackageList(const ImageRoot& image, InfMetadataCache& metadata, DismDriverPackage** packages,
+                               UINT* count, std::wstring& message) {
     std::vector<StorePackage> store;
     const HRESULT hr = ListStorePackages(image, store, message);
     if (FAILED(hr)) return hr;
@@ -72,7 +71,8 @@ HRESULT BuildDriverPackageList(const ImageRoot& image, DismDriverPackage** packa
     for (const StorePackage& package : store) {
         ListedPackage entry;
         std::wstring ignored;
-        if (FAILED(ReadInfMetadata(package.StoreFolderPath + L"\\" + package.InfName, entry.Metadata, ignored))) {
+        if (FAILED(metadata.Read(package.StoreFolderPath + L"\\" + package.InfName, package.InfHash, package.InfSize,
+                                 entry.Metadata, ignored))) {
             continue;
         }
         entry.PublishedName = package.PublishedName;

@@ -3,13 +3,14 @@
 // the strings it points to.
 #include "dism_platform.h"
 #include "image_root.h"
+#include "inf_metadata.h"
 
 #include <string>
 
 namespace sim {
 
-[[nodiscard]] HRESULT BuildDriverPackageList(const ImageRoot& image, DismDriverPackage** packages, UINT* count,
-                                             std::wstring& message);
+[[nodiscard]] HRESULT BuildDriverPackageList(const ImageRoot& image, InfMetadataCache& metadata,
+                                             DismDriverPackage** packages, UINT* count, std::wstring& message);
 
 // A DismString block for DismGetLastErrorMessage; null when memory is exhausted.
 DismString* NewDismString(const std::wstring& text);

@@ -149,4 +149,16 @@ HRESULT ReadInfMetadata(const std::wstring& infPath, InfMetadata& metadata, std:
     return S_OK;
 }
 
+HRESULT InfMetadataCache::Read(const std::wstring& infPath, const std::wstring& contentHash, std::size_t contentSize,
+                               InfMetadata& metadata, std::wstring& message) {
+    const auto key = std::make_pair(contentHash, contentSize);
+    if (const auto known = known_.find(key); known != known_.end()) {
+        metadata = known->second;
+        return S_OK;
+    }
+    const HRESULT hr = ReadInfMetadata(infPath, metadata, message);
+    if (SUCCEEDED(hr)) known_.emplace(key, metadata);
+    return hr;
+}
+
 }  // namespace sim

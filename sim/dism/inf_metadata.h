@@ -3,7 +3,10 @@
 // platform's SetupAPI INF functions (which expand %strings% themselves).
 #include <windows.h>
 
+#include <cstddef>
+#include <map>
 #include <string>
+#include <utility>
 
 namespace sim {
 
@@ -19,5 +22,21 @@ struct InfMetadata {
 };
 
 [[nodiscard]] HRESULT ReadInfMetadata(const std::wstring& infPath, InfMetadata& metadata, std::wstring& message);
+
+// Metadata of INF contents already read, by content. Every listing reads the
+// bytes of every INF to match published INFs with store copies; a content that
+// was read through SetupAPI before is not parsed again (the platform's DISM
+// answers from its store database without opening INFs at all).
+class InfMetadataCache {
+public:
+    // ReadInfMetadata of `infPath`, whose bytes hash to `contentHash` (StoreFolderHash)
+    // and number `contentSize`.
+    [[nodiscard]] HRESULT Read(const std::wstring& infPath, const std::wstring& contentHash, std::size_t contentSize,
+                               InfMetadata& metadata, std::wstring& message);
+    void Clear() { known_.clear(); }
+
+private:
+    std::map<std::pair<std::wstring, std::size_t>, InfMetadata> known_;
+};
 
 }  // namespace sim

@@ -40,14 +40,22 @@ struct StoreCopy {
     std::string InfBytes;
 };
 
+// In name order without regard to case; each name is lower-cased once.
+void SortByName(std::vector<FoundFile>& entries) {
+    std::vector<std::pair<std::wstring, FoundFile>> keyed;
+    keyed.reserve(entries.size());
+    for (FoundFile& entry : entries) keyed.emplace_back(ToLowerText(entry.Name), std::move(entry));
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < keyed.size(); ++i) entries[i] = std::move(keyed[i].second);
+}
+
 // Store folders keyed by the hash of the INF they hold, in folder-name order.
 HRESULT IndexStoreFolders(const ImageRoot& image, std::multimap<std::wstring, StoreCopy>& index,
                           std::wstring& message) {
     std::vector<FoundFile> entries;
     const HRESULT hr = ListFolder(image.FileRepository(), entries, message);
     if (FAILED(hr)) return hr;
-    std::sort(entries.begin(), entries.end(),
-              [](const FoundFile& a, const FoundFile& b) { return ToLowerText(a.Name) < ToLowerText(b.Name); });
+    SortByName(entries);
     for (const FoundFile& entry : entries) {
         StoreFolderParts parts;
         if (!entry.IsDirectory || !ParseStoreFolderName(entry.Name, parts)) continue;
@@ -81,11 +89,13 @@ HRESULT ListStorePackages(const ImageRoot& image, std::vector<StorePackage>& pac
         std::string bytes;
         std::wstring ignored;
         if (!ReadFileBytes(path, bytes, ignored)) continue;
-        const auto [first, last] = index.equal_range(StoreFolderHash(bytes));
+        std::wstring hash = StoreFolderHash(bytes);
+        const auto [first, last] = index.equal_range(hash);
         const auto match = std::find_if(first, last, [&](const auto& entry) { return entry.second.InfBytes == bytes; });
         if (match == last) continue;
         listed.push_back({number, file.Name, path, match->second.FolderName,
-                          image.FileRepository() + L"\\" + match->second.FolderName, match->second.InfName});
+                          image.FileRepository() + L"\\" + match->second.FolderName, match->second.InfName,
+                          std::move(hash), bytes.size()});
     }
     std::sort(listed.begin(), listed.end(), [](const StorePackage& a, const StorePackage& b) {
         if (a.Number != b.Number) return a.Number < b.Number;

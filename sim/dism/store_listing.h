@@ -18,6 +18,9 @@ struct StorePackage {
     std::wstring StoreFolderName;  // <inf>_<arch>_<hash>
     std::wstring StoreFolderPath;
     std::wstring InfName;  // the INF inside the store folder
+    // What identifies the INF's content: StoreFolderHash of its bytes, and their count.
+    std::wstring InfHash;
+    std::size_t InfSize = 0;
 };
 
 // In ascending oem number; published INFs without an identical store copy are

@@ -1,9 +1,15 @@
 #include "analysis/hardware_id_numbering.h"
 
+#include <xmmintrin.h>
+
 #include <cstring>
 #include <cwctype>
 
+#include "platform/hardware_id_order.h"
+
 namespace {
+
+constexpr std::size_t kPrefetchDistance = 8;
 
 // Characters read as one 64-bit word: four on Windows.
 constexpr std::size_t kWordCharacters = sizeof(std::uint64_t) / sizeof(wchar_t);
@@ -65,7 +71,7 @@ void LowerHardwareId(std::wstring_view text, std::wstring& lowered) {
 std::uint32_t HardwareIdNumbering::Number(std::wstring_view id) {
     LowerHardwareId(id, lowered_);
     const std::uint64_t hash = HashText(lowered_);
-    if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
+    if ((entries_.size() + 1) * 2 > slots_.size()) Rehash(slots_.empty() ? 64 : slots_.size() * 2);
     const std::size_t slot = SlotOf(lowered_, hash);
     if (slots_[slot] != 0) return slots_[slot] - 1;
     const auto number = static_cast<std::uint32_t>(entries_.size());
@@ -79,23 +85,17 @@ void HardwareIdNumbering::NumberList(const std::vector<std::wstring>& ids, const
                                      const std::vector<std::uint32_t>& previousNumbers,
                                      std::vector<std::uint32_t>& numbers) {
     numbers.assign(ids.size(), kNoNumber);
-    const auto writtenAlike = [&](std::size_t at, const std::wstring& id) {
-        return at < previous.size() && previous[at].size() == id.size() &&
-               SameCharacters(previous[at].data(), id.data(), id.size());
-    };
-    std::size_t next = 0;  // the previous list's ID expected next
+    std::size_t next = 0;  // the first ID of the previous list not yet passed
     for (std::size_t k = 0; k < ids.size(); ++k) {
         const std::wstring& id = ids[k];
+        // The texts lie apart in memory: ask for the ones a few IDs ahead early.
+        if (k + kPrefetchDistance < ids.size())
+            _mm_prefetch(reinterpret_cast<const char*>(ids[k + kPrefetchDistance].data()), _MM_HINT_T0);
         if (id.empty()) continue;
-        // The same ID, or the one after it when the earlier version had an ID more.
-        if (writtenAlike(next, id)) {
-            numbers[k] = previousNumbers[next++];
-        } else if (writtenAlike(next + 1, id)) {
-            numbers[k] = previousNumbers[next + 1];
-            next += 2;
-        } else {
-            numbers[k] = Number(id);
-        }
+        int order = 1;
+        while (next < previous.size() && (order = CompareHardwareIds(previous[next], id)) < 0) ++next;
+        // Equal in the reader's order is equal lower-cased: the same number.
+        numbers[k] = next < previous.size() && order == 0 ? previousNumbers[next++] : Number(id);
     }
 }
 
@@ -120,8 +120,17 @@ std::size_t HardwareIdNumbering::SlotOf(std::wstring_view lowered, std::uint64_t
     }
 }
 
-void HardwareIdNumbering::Grow() {
-    slots_.assign(slots_.empty() ? 64 : slots_.size() * 2, 0);
+void HardwareIdNumbering::Reserve(std::size_t ids, std::size_t characters) {
+    entries_.reserve(ids);
+    characters_.reserve(characters);
+    std::size_t slots = 64;
+    while (slots < (ids + 1) * 2) slots *= 2;
+    if (slots > slots_.size()) Rehash(slots);
+}
+
+// At most half the slots are ever in use, so that a search soon meets a free one.
+void HardwareIdNumbering::Rehash(std::size_t slotCount) {
+    slots_.assign(slotCount, 0);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t number = 0; number < entries_.size(); ++number) {
         std::size_t slot = entries_[number].Hash & mask;

@@ -16,13 +16,17 @@ public:
     // The number of an ID that is already lower-cased; false when it has none.
     [[nodiscard]] bool Find(std::wstring_view lowered, std::uint32_t& number) const;
     [[nodiscard]] std::size_t Count() const { return entries_.size(); }
+    // Room for `ids` IDs of `characters` characters in all, numbered without
+    // moving or rehashing what is stored.
+    void Reserve(std::size_t ids, std::size_t characters);
 
     static constexpr std::uint32_t kNoNumber = 0xFFFFFFFFu;
     // Number() of each ID of `ids`, in order, kNoNumber for an empty one.
-    // `previous` is a list numbered before, `previousNumbers` its numbers: one
-    // version of a driver repeats most IDs of the version before, written alike
-    // and in the same order, and an ID equal as written to the next of those
-    // takes its number without a look-up.
+    // `previous` is a list numbered before, `previousNumbers` its numbers. One
+    // version of a driver repeats most IDs of the version before, and both lists
+    // come sorted from the INF reader (CompareHardwareIds): walked side by side,
+    // an ID equal to one of the previous list takes its number without a
+    // look-up. Lists in another order are numbered just the same, only slower.
     void NumberList(const std::vector<std::wstring>& ids, const std::vector<std::wstring>& previous,
                     const std::vector<std::uint32_t>& previousNumbers, std::vector<std::uint32_t>& numbers);
 
@@ -34,7 +38,7 @@ private:
     };
 
     [[nodiscard]] std::size_t SlotOf(std::wstring_view lowered, std::uint64_t hash) const;
-    void Grow();
+    void Rehash(std::size_t slotCount);  // a power of two
 
     std::vector<wchar_t> characters_;   // the lower-cased IDs back to back
     std::vector<Entry> entries_;        // by number

@@ -38,10 +38,10 @@ public:
             if (bindingsVerified_ && !inUse_[j]) continue;
             const bool sameInf = !newer.OriginalInfName.empty() && HaveSameInfName(index_, i, j);
             if (!held) {
-                marks_.Hold(index_.Packages[i].HardwareIds);
+                marks_.Hold(index_, i);
                 held = true;
             }
-            const IdCoverage coverage = marks_.CoverageBy(index_.Packages[j].HardwareIds);
+            const IdCoverage coverage = marks_.CoverageBy(index_, j);
             if (!sameInf && coverage.Matched == 0) continue;
             verdict.Code = bindingsVerified_ && !options_.AllowNewerUnusedRemoval
                                ? NewerVersionCode::NewerRemovalDisabled
@@ -69,8 +69,8 @@ private:
     bool MayConfirm(std::size_t newerIndex, std::size_t olderIndex) const {
         const DriverPackage& newer = packages_[newerIndex];
         const DriverPackage& older = packages_[olderIndex];
-        return IsOemPackage(newer) && (!newer.BootCritical || options_.DisableBootCriticalProtection) &&
-               HasReplacementData(newer) && IsOemPackage(older) && HasReplacementData(older);
+        return index_.Packages[newerIndex].Oem && (!newer.BootCritical || options_.DisableBootCriticalProtection) &&
+               HasReplacementData(newer) && index_.Packages[olderIndex].Oem && HasReplacementData(older);
     }
 
     const std::vector<DriverPackage>& packages_;
@@ -100,7 +100,7 @@ std::vector<NewerVersionVerdict> CheckNewerVersions(const std::vector<DriverPack
                                                     const InfNameSet& keepOutSet, bool manualAllMode) {
     std::vector<NewerVersionVerdict> verdicts(packages.size());
     for (std::size_t i = 0; i < packages.size(); ++i) {
-        if (!IsOemPackage(packages[i])) verdicts[i].Code = NewerVersionCode::NotRemovable;
+        if (!index.Packages[i].Oem) verdicts[i].Code = NewerVersionCode::NotRemovable;
     }
     if (manualAllMode) return verdicts;
     NewerVersionRun run(packages, index, options, usedInfs, bindings, bindingsVerified, keepOutSet);

@@ -29,7 +29,8 @@ public:
           cannotReplace_(packages.size()) {
         for (std::size_t j = 0; j < packages.size(); ++j) {
             const DriverPackage& package = packages[j];
-            cannotReplace_[j] = !IsOemPackage(package) || IsKeptBootCritical(package) || !HasReplacementData(package) ||
+            cannotReplace_[j] = !index_.Packages[j].Oem || IsKeptBootCritical(package) ||
+                                !HasReplacementData(package) ||
                                 excludedReplacements.contains(index_.Packages[j].PublishedName);
         }
     }
@@ -53,7 +54,7 @@ private:
     // The first rule that keeps the package whatever its family holds.
     std::optional<RemovalReason> StandingReason(std::size_t i) const {
         const DriverPackage& package = packages_[i];
-        if (!IsOemPackage(package) || IsKeptBootCritical(package)) return RemovalReason::Protected;
+        if (!index_.Packages[i].Oem || IsKeptBootCritical(package)) return RemovalReason::Protected;
         if (IsPrinterClassInf(package.OriginalInfName)) return RemovalReason::Protected;
         if (inUse_[i]) return RemovalReason::AssociatedWithDevice;
         if (!package.HardwareIdsComplete || package.OriginalInfName.empty() || package.Version.empty() ||
@@ -73,13 +74,13 @@ private:
         verdict.Reason = RemovalReason::NoNewerVersion;
         const std::optional<Replacement> best = BestReplacement(i);
         if (!best) return verdict;
-        const DriverPackage& old = packages_[i];
-        const DriverPackage& replacement = packages_[best->Index];
         verdict.Reason = best->Accepted ? RemovalReason::ConfirmedReplacement : RemovalReason::PossibleReplacement;
         CleanupCandidate& candidate = verdict.Candidate;
         candidate.OldIndex = i;
         candidate.ReplacementIndex = best->Index;
-        candidate.OldDateNewer = CompareVersions(old.Date, replacement.Date) > 0;
+        // The dates as CompareVersions reads them, read once by the index.
+        candidate.OldDateNewer =
+            CompareVersionNumbers(index_.Packages[i].Revision.Date, index_.Packages[best->Index].Revision.Date) > 0;
         candidate.DifferentInf = !HaveSameInfName(index_, i, best->Index);
         candidate.MatchedIds = best->Coverage.Matched;
         candidate.IdCount = best->Coverage.Total;
@@ -92,7 +93,7 @@ private:
     // equally new ones the first in the list: the first accepted one met newest
     // first, else the first plausible one.
     std::optional<Replacement> BestReplacement(std::size_t i) {
-        marks_.Hold(index_.Packages[i].HardwareIds);
+        marks_.Hold(index_, i);
         std::optional<Replacement> plausibleBest;
         for (const std::size_t j : index_.Families[index_.Packages[i].Family].NewestFirst) {
             if (!IsNewerPackage(index_, j, i)) break;
@@ -103,7 +104,7 @@ private:
             if (!sameInf && !inUse_[j]) continue;
             Replacement offer;
             offer.Index = j;
-            offer.Coverage = marks_.CoverageBy(index_.Packages[j].HardwareIds);
+            offer.Coverage = marks_.CoverageBy(index_, j);
             const DeviceBinding* evidence = inUse_[j] ? FindRunningEvidence(index_, running_, j, marks_) : nullptr;
             offer.Accepted = offer.Coverage.AllCovered || evidence != nullptr;
             offer.Evidence = offer.Coverage.AllCovered ? nullptr : evidence;

@@ -1,7 +1,6 @@
 #include "analysis/package_index.h"
 
 #include <algorithm>
-#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -17,101 +16,73 @@ std::wstring Lowered(std::wstring_view text) {
     return lowered;
 }
 
-// Class (its GUID, else its name), extension ID and provider.
-std::wstring FamilyKey(const DriverPackage& package) {
-    return Lowered(package.ClassGuid.empty() ? package.ClassName : package.ClassGuid) + kKeySeparator +
-           Lowered(package.ExtensionId) + kKeySeparator + Lowered(package.Provider);
-}
-
-using TextNumbers = std::vector<std::uint64_t>;
-
-// The numbers of a version or date text as CompareVersions reads them: maximal
-// runs of 0-9, each at most the largest 64-bit value. Read once per package, so
-// that ordering a family does not read every text again for each comparison.
-TextNumbers ReadNumbers(const std::wstring& text) {
-    constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
-    TextNumbers numbers;
-    bool inRun = false;
-    for (const wchar_t c : text) {
-        const bool digit = c >= L'0' && c <= L'9';
-        if (digit) {
-            if (!inRun) numbers.push_back(0);
-            const auto value = static_cast<std::uint64_t>(c - L'0');
-            std::uint64_t& number = numbers.back();
-            number = number > (kMax - value) / 10 ? kMax : number * 10 + value;
-        }
-        inRun = digit;
+// Class (its GUID, else its name), extension ID and provider, lower-cased into
+// `key`, through `scratch`; both keep their storage from package to package.
+void FamilyKey(const DriverPackage& package, std::wstring& key, std::wstring& scratch) {
+    LowerHardwareId(package.ClassGuid.empty() ? package.ClassName : package.ClassGuid, key);
+    for (const std::wstring* part : {&package.ExtensionId, &package.Provider}) {
+        LowerHardwareId(*part, scratch);
+        key += kKeySeparator;
+        key += scratch;
     }
-    return numbers;
 }
 
-// As CompareVersions: element by element, a missing number counting as 0.
-int CompareNumbers(const TextNumbers& a, const TextNumbers& b) {
-    for (std::size_t k = 0; k < std::max(a.size(), b.size()); ++k) {
-        const std::uint64_t x = k < a.size() ? a[k] : 0;
-        const std::uint64_t y = k < b.size() ? b[k] : 0;
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return 0;
+// The version without trailing zero numbers (one number always stays), the
+// date's numbers as they are: 1.0.0.0 and 2024-03-05 give 1 and 2024.3.5. A
+// missing number compares as 0, so the stamp orders packages as their texts do.
+RevisionStamp StampOf(const DriverPackage& package) {
+    RevisionStamp stamp{VersionNumbers(package.Version), VersionNumbers(package.Date)};
+    while (stamp.Version.size() > 1 && stamp.Version.back() == 0) stamp.Version.pop_back();
+    return stamp;
 }
 
-std::wstring JoinNumbers(const TextNumbers& numbers, std::size_t count) {
-    std::wstring text;
-    for (std::size_t k = 0; k < count; ++k) {
-        if (k > 0) text += L'.';
-        text += std::to_wstring(numbers[k]);
-    }
-    return text;
+bool IsOlder(const RevisionStamp& a, const RevisionStamp& b) {
+    const int version = CompareVersionNumbers(a.Version, b.Version);
+    return version < 0 || (version == 0 && CompareVersionNumbers(a.Date, b.Date) < 0);
 }
 
-struct PackageAge {
-    TextNumbers Version;
-    TextNumbers Date;
-};
-
-bool IsOlder(const PackageAge& a, const PackageAge& b) {
-    const int version = CompareNumbers(a.Version, b.Version);
-    return version < 0 || (version == 0 && CompareNumbers(a.Date, b.Date) < 0);
-}
-
-// The version without trailing zero numbers (one number always stays), and the
-// date's numbers as they are: 1.0.0.0 and 2024-03-05 give "1" and "2024.3.5".
-std::wstring RevisionStamp(const PackageAge& age) {
-    std::size_t versionCount = age.Version.size();
-    while (versionCount > 1 && age.Version[versionCount - 1] == 0) --versionCount;
-    return JoinNumbers(age.Version, versionCount) + kKeySeparator + JoinNumbers(age.Date, age.Date.size());
-}
-
-void RankFamily(const std::vector<PackageAge>& ages, DriverFamily& family, PackageIndex& index) {
+void RankFamily(DriverFamily& family, PackageIndex& index) {
+    const auto isOlder = [&](std::size_t a, std::size_t b) {
+        return IsOlder(index.Packages[a].Revision, index.Packages[b].Revision);
+    };
     family.NewestFirst = family.Members;
     std::vector<std::size_t>& order = family.NewestFirst;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return IsOlder(ages[b], ages[a]); });
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return isOlder(b, a); });
     std::uint32_t rank = 0;
     for (std::size_t k = order.size(); k-- > 0;) {
-        if (k + 1 < order.size() && IsOlder(ages[order[k + 1]], ages[order[k]])) ++rank;
+        if (k + 1 < order.size() && isOlder(order[k + 1], order[k])) ++rank;
         index.Packages[order[k]].NewerRank = rank;
     }
 }
 
-void NumberInfNames(const std::vector<DriverPackage>& packages, const DriverFamily& family, PackageIndex& index) {
-    std::unordered_map<std::wstring, std::uint32_t> numbers;
+// `numbers` and `lowered` only lend their storage.
+void NumberInfNames(const std::vector<DriverPackage>& packages, const DriverFamily& family, PackageIndex& index,
+                    std::unordered_map<std::wstring, std::uint32_t>& numbers, std::wstring& lowered) {
+    numbers.clear();
     for (const std::size_t i : family.Members) {
-        const auto [entry, added] =
-            numbers.try_emplace(Lowered(packages[i].OriginalInfName), static_cast<std::uint32_t>(numbers.size()));
+        LowerHardwareId(packages[i].OriginalInfName, lowered);
+        const auto [entry, added] = numbers.try_emplace(lowered, static_cast<std::uint32_t>(numbers.size()));
         index.Packages[i].InfName = entry->second;
     }
 }
 
-// Numbers the family's IDs in order of first appearance; a package lists each
-// once. Each member is read against the one before it, usually the version before.
+// Numbers the family's IDs; a package lists each once. The members are read
+// newest first, each against the version just before it in that order, which
+// lists nearly the same IDs.
 void NumberHardwareIds(const std::vector<DriverPackage>& packages, DriverFamily& family, PackageIndex& index) {
+    // Room for the newest version's IDs and a quarter more, so that numbering
+    // the family seldom moves what it has stored.
+    const std::vector<std::wstring>& newest = packages[family.NewestFirst.front()].HardwareIds;
+    std::size_t characters = 0;
+    for (const std::wstring& id : newest) characters += id.size();
+    family.HardwareIds.Reserve(newest.size() + newest.size() / 4, characters + characters / 4);
+
     static const std::vector<std::wstring> kNoIds;
     const std::vector<std::wstring>* previousIds = &kNoIds;
     std::vector<std::uint32_t> previousNumbers;
     std::vector<std::uint32_t> numbersInOrder;
     std::vector<std::size_t> lastLister;  // per number: 1 + the package that listed it last
-    for (const std::size_t i : family.Members) {
+    for (const std::size_t i : family.NewestFirst) {
         const std::vector<std::wstring>& ids = packages[i].HardwareIds;
         family.HardwareIds.NumberList(ids, *previousIds, previousNumbers, numbersInOrder);
         lastLister.resize(family.HardwareIds.Count());
@@ -128,29 +99,49 @@ void NumberHardwareIds(const std::vector<DriverPackage>& packages, DriverFamily&
     index.LargestFamilyIdCount = std::max(index.LargestFamilyIdCount, lastLister.size());
 }
 
+void KeepIdBits(DriverFamily& family, PackageIndex& index) {
+    const std::size_t words = (family.HardwareIds.Count() + 63) / 64;
+    std::size_t listed = 0;
+    for (const std::size_t i : family.Members) listed += index.Packages[i].HardwareIds.size();
+    // No more room than the number lists: a word takes the room of two numbers.
+    if (words == 0 || words * 2 * family.Members.size() > listed) return;
+    family.IdBitWords = words;
+    family.IdBits.assign(words * family.Members.size(), 0);
+    for (std::size_t k = 0; k < family.Members.size(); ++k) {
+        IndexedPackage& package = index.Packages[family.Members[k]];
+        package.IdBitsAt = k * words;
+        std::uint64_t* bits = family.IdBits.data() + package.IdBitsAt;
+        for (const std::uint32_t number : package.HardwareIds) bits[number / 64] |= std::uint64_t{1} << (number % 64);
+    }
+}
+
 }  // namespace
 
 PackageIndex BuildPackageIndex(const std::vector<DriverPackage>& packages) {
     PackageIndex index;
     index.Packages.resize(packages.size());
-    std::vector<PackageAge> ages(packages.size());
     std::unordered_map<std::wstring, std::size_t> familyOfKey;
+    std::wstring key;
+    std::wstring scratch;
     for (std::size_t i = 0; i < packages.size(); ++i) {
         const DriverPackage& package = packages[i];
         IndexedPackage& indexed = index.Packages[i];
         indexed.PublishedName = FileNamePart(package.PublishedName);
         indexed.NameKey = Lowered(indexed.PublishedName);
-        ages[i] = {ReadNumbers(package.Version), ReadNumbers(package.Date)};
-        indexed.RevisionStamp = RevisionStamp(ages[i]);
-        const auto [family, added] = familyOfKey.try_emplace(FamilyKey(package), index.Families.size());
+        indexed.Oem = IsOemPackage(package);
+        indexed.Revision = StampOf(package);
+        FamilyKey(package, key, scratch);
+        const auto [family, added] = familyOfKey.try_emplace(key, index.Families.size());
         if (added) index.Families.emplace_back();
         indexed.Family = family->second;
         index.Families[indexed.Family].Members.push_back(i);
     }
+    std::unordered_map<std::wstring, std::uint32_t> infNumbers;
     for (DriverFamily& family : index.Families) {
-        RankFamily(ages, family, index);
-        NumberInfNames(packages, family, index);
+        RankFamily(family, index);
+        NumberInfNames(packages, family, index, infNumbers, scratch);
         NumberHardwareIds(packages, family, index);
+        KeepIdBits(family, index);
     }
     return index;
 }
@@ -174,7 +165,7 @@ bool IsSameRevisionInUse(const PackageIndex& index, const std::vector<bool>& inU
     const IndexedPackage& package = index.Packages[i];
     for (const std::size_t j : index.Families[package.Family].Members) {
         const IndexedPackage& member = index.Packages[j];
-        if (inUse[j] && member.InfName == package.InfName && member.RevisionStamp == package.RevisionStamp) return true;
+        if (inUse[j] && member.InfName == package.InfName && member.Revision == package.Revision) return true;
     }
     return false;
 }

@@ -16,24 +16,39 @@
 // Distinct numbers of lower-cased hardware IDs within one family.
 using HardwareIdNumbers = std::vector<std::uint32_t>;
 
+// A version and date as the index compares them, read once: the version's
+// numbers without trailing zeros (one always stays), the date's numbers as they
+// are. Equal stamps mark two copies of one revision.
+struct RevisionStamp {
+    std::vector<std::uint64_t> Version;
+    std::vector<std::uint64_t> Date;
+    bool operator==(const RevisionStamp&) const = default;
+};
+
 struct IndexedPackage {
     std::wstring PublishedName;  // file-name part: the package's identity in every name set
     std::wstring NameKey;        // the same lower-cased, as bindings are looked up by
+    bool Oem = false;            // IsOemPackage, asked once
     std::size_t Family = 0;      // index into PackageIndex::Families
     // The original INF name, lower-cased, numbered within the family: equal numbers,
     // equal names. With the family it makes the revision key.
     std::uint32_t InfName = 0;
-    // Canonical version and date: equal for two copies of one revision.
-    std::wstring RevisionStamp;
+    RevisionStamp Revision;
     // Position of version and date in the family's order; equally new packages share it.
     std::uint32_t NewerRank = 0;
     HardwareIdNumbers HardwareIds;
+    std::size_t IdBitsAt = 0;  // where the same stand in the family's IdBits, when it keeps them
 };
 
 struct DriverFamily {
     std::vector<std::size_t> Members;      // package indices, ascending
     std::vector<std::size_t> NewestFirst;  // the members by NewerRank, descending; equals in list order
     HardwareIdNumbering HardwareIds;
+    // Each member's IDs as one bit per family number, IdBitWords words a member,
+    // kept when that takes no more room than the members' number lists: then
+    // comparing two members costs a few words rather than a pass over a list.
+    std::size_t IdBitWords = 0;
+    std::vector<std::uint64_t> IdBits;
 };
 
 struct PackageIndex {

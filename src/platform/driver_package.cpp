@@ -46,25 +46,6 @@ DriverPackage RecordFromDism(const dism::DriverPackage& source) {
     return record;
 }
 
-// The maximal runs of ASCII digits, each saturating at 2^64-1.
-std::vector<std::uint64_t> NumericRuns(const std::wstring& text) {
-    constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
-    std::vector<std::uint64_t> runs;
-    bool inRun = false;
-    for (wchar_t c : text) {
-        if (c >= L'0' && c <= L'9') {
-            if (!inRun) runs.push_back(0);
-            inRun = true;
-            std::uint64_t& value = runs.back();
-            const auto digit = static_cast<std::uint64_t>(c - L'0');
-            value = value > (kMax - digit) / 10 ? kMax : value * 10 + digit;
-        } else {
-            inRun = false;
-        }
-    }
-    return runs;
-}
-
 }  // namespace
 
 bool ReadDismDriverPackages(const DismSession& session, dism::Session handle, std::vector<DriverPackage>& out,
@@ -114,14 +95,35 @@ bool IsOemPackage(const DriverPackage& package) {
     return true;
 }
 
-int CompareVersions(const std::wstring& a, const std::wstring& b) {
-    const std::vector<std::uint64_t> left = NumericRuns(a);
-    const std::vector<std::uint64_t> right = NumericRuns(b);
-    const size_t length = left.size() > right.size() ? left.size() : right.size();
+std::vector<std::uint64_t> VersionNumbers(const std::wstring& text) {
+    constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+    std::vector<std::uint64_t> runs;
+    runs.reserve(4);  // a version has four numbers, a date three
+    bool inRun = false;
+    for (wchar_t c : text) {
+        if (c >= L'0' && c <= L'9') {
+            if (!inRun) runs.push_back(0);
+            inRun = true;
+            std::uint64_t& value = runs.back();
+            const auto digit = static_cast<std::uint64_t>(c - L'0');
+            value = value > (kMax - digit) / 10 ? kMax : value * 10 + digit;
+        } else {
+            inRun = false;
+        }
+    }
+    return runs;
+}
+
+int CompareVersionNumbers(const std::vector<std::uint64_t>& a, const std::vector<std::uint64_t>& b) {
+    const size_t length = a.size() > b.size() ? a.size() : b.size();
     for (size_t i = 0; i < length; ++i) {
-        const std::uint64_t x = i < left.size() ? left[i] : 0;
-        const std::uint64_t y = i < right.size() ? right[i] : 0;
+        const std::uint64_t x = i < a.size() ? a[i] : 0;
+        const std::uint64_t y = i < b.size() ? b[i] : 0;
         if (x != y) return x < y ? -1 : 1;
     }
     return 0;
+}
+
+int CompareVersions(const std::wstring& a, const std::wstring& b) {
+    return CompareVersionNumbers(VersionNumbers(a), VersionNumbers(b));
 }

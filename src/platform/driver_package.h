@@ -46,3 +46,10 @@ bool IsOemPackage(const DriverPackage& package);
 
 // Numeric comparison of version or date texts: -1, 0 or 1.
 int CompareVersions(const std::wstring& a, const std::wstring& b);
+
+// What CompareVersions compares of a text: its maximal runs of ASCII digits,
+// each saturating at 2^64-1. Read once, a text can be compared many times.
+std::vector<std::uint64_t> VersionNumbers(const std::wstring& text);
+// CompareVersions of two texts read by VersionNumbers: number by number, a
+// missing number counting as 0.
+int CompareVersionNumbers(const std::vector<std::uint64_t>& a, const std::vector<std::uint64_t>& b);

@@ -46,19 +46,21 @@ std::wstring DriverStoreLocator::Locate(const DriverPackage& package) {
     return ScanRepository(package, infName);
 }
 
-bool DriverStoreLocator::ReadVersionFields(const std::wstring& inf, InfVersionFields& fields) {
+HINF DriverStoreLocator::OpenInf(const std::wstring& inf, InfVersionFields& fields) {
     if (lastInf_.empty() || lastInf_ != inf) {
         lastInf_.clear();
-        if (!ReadInfVersionFields(inf, lastFields_)) return false;
+        lastFile_.reset(::SetupOpenInfFileW(inf.c_str(), nullptr, INF_STYLE_WIN4, nullptr));
+        if (!lastFile_) return INVALID_HANDLE_VALUE;
+        lastFields_ = ReadInfVersionFields(lastFile_.get());
         lastInf_ = inf;
     }
     fields = lastFields_;
-    return true;
+    return lastFile_.get();
 }
 
 bool DriverStoreLocator::Confirms(const DriverPackage& package, const std::wstring& inf) {
     InfVersionFields fields;
-    return ReadVersionFields(inf, fields) && FieldsMatch(package, fields);
+    return OpenInf(inf, fields) != INVALID_HANDLE_VALUE && FieldsMatch(package, fields);
 }
 
 // Rule 1: DISM's path already lies inside the target and exists.

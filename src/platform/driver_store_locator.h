@@ -10,6 +10,7 @@
 
 #include "platform/driver_package.h"
 #include "platform/inf_version_fields.h"
+#include "platform/unique_handle.h"
 
 // The DriverVer version and date of the INF both equal the package's
 // (compared as numbers). False when the package lacks either, or the INF cannot
@@ -26,10 +27,12 @@ public:
     // The folder, or empty when it cannot be found or two folders match.
     std::wstring Locate(const DriverPackage& package);
 
-    // ReadInfVersionFields, answered without reading again when `inf` is the
-    // INF the last confirmation read (the caller usually reads the INF of the
-    // folder just located).
-    [[nodiscard]] bool ReadVersionFields(const std::wstring& inf, InfVersionFields& fields);
+    // The INF at `inf` opened through SetupAPI, and its version fields. The
+    // INF the last confirmation read is still open and is handed out again: the
+    // caller usually reads the INF of the folder just located, and opening an
+    // INF parses all of it. INVALID_HANDLE_VALUE when it cannot be opened; the
+    // handle stays valid until the next call or the locator's end.
+    [[nodiscard]] HINF OpenInf(const std::wstring& inf, InfVersionFields& fields);
 
     [[nodiscard]] const std::wstring& Root() const noexcept { return root_; }
 
@@ -46,7 +49,8 @@ private:
     // Lower-cased "<inf name>" prefixes (every text before a "_" of a folder
     // name) to the folders whose names continue with "_" after them.
     std::unordered_map<std::wstring, std::vector<std::wstring>> foldersByInfName_;
-    std::wstring lastInf_;  // empty: nothing read yet, or the last read failed
+    std::wstring lastInf_;  // empty: nothing open
+    InfFile lastFile_;
     InfVersionFields lastFields_;
 };
 

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <cwchar>
 #include <cwctype>
-#include <set>
 #include <string_view>
 
 #include "platform/actual_models_section.h"
 #include "platform/alt_platform_info.h"
+#include "platform/hardware_id_order.h"
 #include "platform/package_text.h"
 #include "platform/string_compare.h"
 #include "platform/text_trim.h"
@@ -19,24 +19,55 @@ namespace {
 
 constexpr DWORD kModelsSectionBufferSize = 1024;
 
-std::wstring TrimWideSpace(std::wstring_view text) {
-    const auto isSpace = [](wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; };
-    const auto first = std::find_if_not(text.begin(), text.end(), isSpace);
-    const auto last = std::find_if_not(text.rbegin(), std::make_reverse_iterator(first), isSpace).base();
-    return std::wstring(first, last);
+wchar_t UpperAscii(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+bool IsWideSpace(wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; }
+
+std::wstring_view TrimWideSpaceView(std::wstring_view text) {
+    while (!text.empty() && IsWideSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsWideSpace(text.back())) text.remove_suffix(1);
+    return text;
 }
 
-wchar_t UpperAscii(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
-wchar_t LowerAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+// The trimmed, unquoted ID as NormalizeHardwareId checks it, before upper-casing;
+// empty when it is not a usable hardware ID.
+std::wstring_view UsableHardwareId(std::wstring_view raw) {
+    std::wstring_view id = TrimWideSpaceView(raw);
+    if (id.size() > 1 && id.front() == L'"' && id.back() == L'"') id = TrimWideSpaceView(id.substr(1, id.size() - 2));
+    if (id.empty() || id.find(L'\\') == std::wstring_view::npos ||
+        id.find_first_of(L" \t\r\n") != std::wstring_view::npos)
+        return {};
+    return id;
+}
 
-// Hardware IDs are upper-cased ASCII only, so folding ASCII makes duplicates equal.
-struct LessIgnoringCase {
-    bool operator()(const std::wstring& a, const std::wstring& b) const {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                            [](wchar_t x, wchar_t y) { return LowerAscii(x) < LowerAscii(y); });
+std::wstring UpperCasedAscii(std::wstring_view id) {
+    std::wstring upper(id.size(), L'\0');
+    std::transform(id.begin(), id.end(), upper.begin(), UpperAscii);
+    return upper;
+}
+
+// The text of fields read one after another, in one buffer that keeps its size:
+// one SetupGetStringFieldW call for nearly every field.
+class FieldReader {
+public:
+    // The field's text up to its first NUL, valid until the next read; false
+    // with the SetupAPI error in GetLastError when it cannot be read.
+    [[nodiscard]] bool Read(const INFCONTEXT& line, DWORD field, std::wstring_view& text) {
+        INFCONTEXT context = line;
+        DWORD required = 0;
+        if (!::SetupGetStringFieldW(&context, field, buffer_.data(), static_cast<DWORD>(buffer_.size()), &required)) {
+            if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || required <= buffer_.size()) return false;
+            buffer_.resize(required);
+            if (!::SetupGetStringFieldW(&context, field, buffer_.data(), required, &required)) return false;
+        }
+        text = std::wstring_view(buffer_.data());
+        return true;
     }
+
+private:
+    // Hardware IDs and decorations are short: longer fields only grow it.
+    std::vector<wchar_t> buffer_ = std::vector<wchar_t>(256);
 };
-using HardwareIdSet = std::set<std::wstring, LessIgnoringCase>;
 
 InfFile OpenInf(const std::wstring& path) {
     return InfFile(::SetupOpenInfFileW(path.c_str(), nullptr, INF_STYLE_WIN4, nullptr));
@@ -66,22 +97,22 @@ bool ScanSlash(std::wstring_view& text) {
 
 // A fourth dot followed by something other than a dot: the decoration names a
 // suite mask, which a target description cannot match.
-bool NamesSuiteMask(const std::wstring& decoration) {
+bool NamesSuiteMask(std::wstring_view decoration) {
     std::size_t next = 0;
     for (int dots = 0; dots < 4; ++dots) {
         const std::size_t dot = decoration.find(L'.', next);
-        if (dot == std::wstring::npos) return false;
+        if (dot == std::wstring_view::npos) return false;
         next = dot + 1;
     }
     return next < decoration.size() && decoration[next] != L'.';
 }
 
-bool LineNamesSuiteMask(const INFCONTEXT& line) {
+bool LineNamesSuiteMask(const INFCONTEXT& line, FieldReader& fields) {
     INFCONTEXT context = line;
     const DWORD fieldCount = ::SetupGetFieldCount(&context);
     for (DWORD field = 2; field <= fieldCount; ++field) {
-        std::wstring decoration;
-        if (ReadInfField(line, field, decoration) && NamesSuiteMask(TrimWideSpace(decoration))) return true;
+        std::wstring_view decoration;
+        if (fields.Read(line, field, decoration) && NamesSuiteMask(TrimWideSpaceView(decoration))) return true;
     }
     return false;
 }
@@ -105,17 +136,26 @@ bool OffersNothing(DWORD error) {
 
 // Adds the hardware IDs of a models section. False when a line is unusable; the
 // walk stops there.
-bool CollectHardwareIds(HINF inf, const wchar_t* section, HardwareIdSet& ids) {
+bool CollectHardwareIds(HINF inf, const wchar_t* section, FieldReader& fields, std::vector<std::wstring>& ids) {
     INFCONTEXT line{};
     if (!::SetupFindFirstLineW(inf, section, nullptr, &line)) return false;
     do {
-        std::wstring field;
-        if (::SetupGetFieldCount(&line) < 2 || !ReadInfField(line, 2, field)) return false;
-        std::wstring id = NormalizeHardwareId(field);
+        std::wstring_view field;
+        if (::SetupGetFieldCount(&line) < 2 || !fields.Read(line, 2, field)) return false;
+        const std::wstring_view id = UsableHardwareId(field);
         if (id.empty()) return false;
-        ids.insert(std::move(id));
+        ids.push_back(UpperCasedAscii(id));
     } while (::SetupFindNextLine(&line, &line));
     return true;
+}
+
+// In the reader's order, each ID once.
+void SortUnique(std::vector<std::wstring>& ids) {
+    std::sort(ids.begin(), ids.end(),
+              [](const std::wstring& a, const std::wstring& b) { return CompareHardwareIds(a, b) < 0; });
+    ids.erase(std::unique(ids.begin(), ids.end(),
+                          [](const std::wstring& a, const std::wstring& b) { return CompareHardwareIds(a, b) == 0; }),
+              ids.end());
 }
 
 }  // namespace
@@ -186,20 +226,20 @@ std::wstring NormalizeDriverDate(const std::wstring& raw) {
 }
 
 std::wstring NormalizeHardwareId(const std::wstring& raw) {
-    std::wstring id = TrimWideSpace(raw);
-    if (id.size() > 1 && id.front() == L'"' && id.back() == L'"')
-        id = TrimWideSpace(std::wstring_view(id).substr(1, id.size() - 2));
-    if (id.empty() || id.find(L'\\') == std::wstring::npos || id.find_first_of(L" \t\r\n") != std::wstring::npos)
-        return {};
-    std::transform(id.begin(), id.end(), id.begin(), UpperAscii);
-    return id;
+    const std::wstring_view id = UsableHardwareId(raw);
+    return id.empty() ? std::wstring() : UpperCasedAscii(id);
 }
 
 InfModelIds ReadInfModelIds(const std::wstring& path, const OfflineWindowsVersion* target) {
+    if (target && !target->ArchitectureKnown) return {};
+    const InfFile inf = OpenInf(path);
+    if (!inf) return {};
+    return ReadInfModelIds(inf.get(), target);
+}
+
+InfModelIds ReadInfModelIds(HINF inf, const OfflineWindowsVersion* target) {
     InfModelIds result;
     if (target && !target->ArchitectureKnown) return result;
-    const InfFile inf = OpenInf(path);
-    if (!inf) return result;
 
     AltPlatformInfoV3 platform{};
     if (target) platform = PlatformInfoFor(*target);
@@ -207,12 +247,12 @@ InfModelIds ReadInfModelIds(const std::wstring& path, const OfflineWindowsVersio
     const auto platformArgument = target ? reinterpret_cast<PSP_ALTPLATFORM_INFO>(&platform) : nullptr;
     const ActualModelsSectionFunction actualModelsSection = ResolveActualModelsSection();
 
-    HardwareIdSet ids;
+    FieldReader fields;
     INFCONTEXT line{};
-    if (::SetupFindFirstLineW(inf.get(), L"Manufacturer", nullptr, &line)) {
+    if (::SetupFindFirstLineW(inf, L"Manufacturer", nullptr, &line)) {
         bool incomplete = false;
         do {
-            if (target && LineNamesSuiteMask(line)) {
+            if (target && LineNamesSuiteMask(line, fields)) {
                 incomplete = true;
                 continue;
             }
@@ -223,13 +263,13 @@ InfModelIds ReadInfModelIds(const std::wstring& path, const OfflineWindowsVersio
                 if (!OffersNothing(::GetLastError())) incomplete = true;
                 continue;
             }
-            if (::SetupGetLineCountW(inf.get(), section) <= 0) continue;
+            if (::SetupGetLineCountW(inf, section) <= 0) continue;
             result.HasModels = true;
-            if (!CollectHardwareIds(inf.get(), section, ids)) incomplete = true;
+            if (!CollectHardwareIds(inf, section, fields, result.Ids)) incomplete = true;
         } while (::SetupFindNextLine(&line, &line));
         result.Complete = !incomplete;
     }
-    result.Ids.assign(ids.begin(), ids.end());
+    SortUnique(result.Ids);
     return result;
 }
 
@@ -242,22 +282,21 @@ DriverPackage ReadInfPackage(const std::wstring& path) {
     package.ClassDescription = L"Другие устройства";
     package.Provider = L"Поставщик не указан";
 
-    {
-        const InfFile inf = OpenInf(path);
-        if (!inf) return package;
-        const HINF handle = inf.get();
-        package.Provider = ResolveInfString(handle, ReadInfValue(handle, L"Version", L"Provider", 1));
-        if (package.Provider.empty()) package.Provider = L"Поставщик не указан";
-        package.ClassName = ResolveInfString(handle, ReadInfValue(handle, L"Version", L"Class", 1));
-        package.ClassDescription = MapClassToGroupText(package.ClassName, 0);
-        package.ClassGuid = ReadInfValue(handle, L"Version", L"ClassGuid", 1);
-        package.ExtensionId = ReadInfValue(handle, L"Version", L"ExtensionId", 1);
-        package.CatalogFile = ReadInfValue(handle, L"Version", L"CatalogFile", 1);
-        package.Date = NormalizeDriverDate(ReadInfValue(handle, L"Version", L"DriverVer", 1));
-        package.Version = ReadInfValue(handle, L"Version", L"DriverVer", 2);
-    }
+    const InfFile inf = OpenInf(path);
+    if (!inf) return package;
+    const HINF handle = inf.get();
+    package.Provider = ResolveInfString(handle, ReadInfValue(handle, L"Version", L"Provider", 1));
+    if (package.Provider.empty()) package.Provider = L"Поставщик не указан";
+    package.ClassName = ResolveInfString(handle, ReadInfValue(handle, L"Version", L"Class", 1));
+    package.ClassDescription = MapClassToGroupText(package.ClassName, 0);
+    package.ClassGuid = ReadInfValue(handle, L"Version", L"ClassGuid", 1);
+    package.ExtensionId = ReadInfValue(handle, L"Version", L"ExtensionId", 1);
+    package.CatalogFile = ReadInfValue(handle, L"Version", L"CatalogFile", 1);
+    package.Date = NormalizeDriverDate(ReadInfValue(handle, L"Version", L"DriverVer", 1));
+    package.Version = ReadInfValue(handle, L"Version", L"DriverVer", 2);
 
-    InfModelIds models = ReadInfModelIds(path, nullptr);
+    // The models are read from the same open INF, for the running platform.
+    InfModelIds models = ReadInfModelIds(handle, nullptr);
     package.HardwareIds = std::move(models.Ids);
     package.HardwareIdsComplete = models.Complete;
     package.HasModelsSection = models.HasModels;

@@ -40,6 +40,9 @@ std::wstring NormalizeDriverDate(const std::wstring& raw);
 // The hardware IDs of the INF's models sections for `target`, or for the running
 // platform when `target` is null.
 InfModelIds ReadInfModelIds(const std::wstring& path, const OfflineWindowsVersion* target);
+// The same from an INF already open, for callers that read more of it: an INF
+// costs most when it is opened, which parses every line.
+InfModelIds ReadInfModelIds(HINF inf, const OfflineWindowsVersion* target);
 
 // Trimmed, unquoted and upper-cased (ASCII letters); empty when the text is not a
 // usable hardware ID (no backslash, or blanks inside).

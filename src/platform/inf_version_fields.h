@@ -1,6 +1,10 @@
 #pragma once
 // The [Version] values of an INF that tell which package it belongs to, read
 // without walking its models sections (which can run to thousands of lines).
+#include <windows.h>
+
+#include <setupapi.h>
+
 #include <string>
 
 struct InfVersionFields {
@@ -14,3 +18,5 @@ struct InfVersionFields {
 // The same values ReadInfPackage gives for these fields. False, with `fields`
 // untouched, when the INF cannot be opened.
 [[nodiscard]] bool ReadInfVersionFields(const std::wstring& path, InfVersionFields& fields);
+// The same from an INF already open.
+InfVersionFields ReadInfVersionFields(HINF inf);

@@ -41,13 +41,14 @@ void EnrichPackage(DriverPackage& package, DriverStoreLocator& locator, bool com
     const std::wstring inf = (fs::path(folder) / package.OriginalInfName).wstring();
     if (!IsRegularFile(inf)) return;
     InfVersionFields scratch;
-    if (!locator.ReadVersionFields(inf, scratch) || scratch.Version.empty() ||
+    const HINF opened = locator.OpenInf(inf, scratch);
+    if (opened == INVALID_HANDLE_VALUE || scratch.Version.empty() ||
         CompareVersions(scratch.Version, package.Version) != 0)
         return;
     if (offline && !IsPathInside(folder, locator.Root())) return;
 
     package.ExtensionId = scratch.ExtensionId;
-    InfModelIds models = ReadInfModelIds(inf, offline);
+    InfModelIds models = ReadInfModelIds(opened, offline);
     package.HardwareIds = std::move(models.Ids);
     package.HardwareIdsComplete = models.Complete;
     package.HasModelsSection = models.HasModels;

@@ -3,12 +3,16 @@
 // them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "analysis/hardware_id_coverage.h"
 #include "analysis/package_index.h"
+#include "platform/hardware_id_order.h"
 #include "old_versions_fixture.h"
 
 namespace {
@@ -72,13 +76,21 @@ TEST(PackageIndex, ListsReadAgainstThePreviousOneNumberLikeSingleIds) {
         }
         return ids;
     };
-    for (int round = 0; round < 100; ++round) {
+    // As the INF reader delivers them, which lets a list be walked beside the
+    // previous one; half of the rounds keep that order.
+    const auto sorted = [](std::vector<std::wstring> ids) {
+        std::sort(ids.begin(), ids.end(),
+                  [](const std::wstring& a, const std::wstring& b) { return CompareHardwareIds(a, b) < 0; });
+        return ids;
+    };
+    for (int round = 0; round < 200; ++round) {
         HardwareIdNumbering byList;
         HardwareIdNumbering oneByOne;
         std::vector<std::wstring> previous;
         std::vector<std::uint32_t> previousNumbers;
         std::vector<std::wstring> ids = Ids(0, 30);
         for (int version = 0; version < 8; ++version) {
+            if (round % 2 == 0) ids = sorted(ids);
             std::vector<std::uint32_t> numbers;
             byList.NumberList(ids, previous, previousNumbers, numbers);
             ASSERT_EQ(numbers.size(), ids.size());
@@ -106,9 +118,10 @@ TEST(PackageIndex, FamiliesAndDuplicateIds) {
     ASSERT_EQ(index.Families.size(), 2u);
     EXPECT_EQ(index.Families[0].Members, (std::vector<std::size_t>{0, 1}));
     EXPECT_EQ(index.Families[1].Members, (std::vector<std::size_t>{2}));
-    // A package lists each ID once; an empty ID is no ID.
-    EXPECT_EQ(index.Packages[0].HardwareIds, (HardwareIdNumbers{0, 1}));
-    EXPECT_EQ(index.Packages[1].HardwareIds, (HardwareIdNumbers{1, 2}));
+    // A package lists each ID once; an empty ID is no ID. The newest version is
+    // numbered first.
+    EXPECT_EQ(index.Packages[1].HardwareIds, (HardwareIdNumbers{0, 1}));
+    EXPECT_EQ(index.Packages[0].HardwareIds, (HardwareIdNumbers{2, 0}));
     EXPECT_EQ(index.Packages[2].HardwareIds, (HardwareIdNumbers{0}));
     EXPECT_EQ(index.LargestFamilyIdCount, 3u);
     EXPECT_EQ(index.Packages[1].PublishedName, L"OEM2.INF");
@@ -117,31 +130,32 @@ TEST(PackageIndex, FamiliesAndDuplicateIds) {
 }
 
 TEST(PackageIndex, RevisionStampsAreCanonicalVersionAndDate) {
+    using Numbers = std::vector<std::uint64_t>;
     struct Case {
         std::wstring Version;
         std::wstring Date;
-        std::wstring Stamp;
+        RevisionStamp Stamp;
     };
     const Case cases[] = {
-        {L"1.0.0.0", L"2024-03-05",
-         L"1\x1F"
-         L"2024.3.5"},
-        {L"31.0.15.3623", L"2024-3-5",
-         L"31.0.15.3623\x1F"
-         L"2024.3.5"},
-        {L"0.0", L"", L"0\x1F"},
-        {L"", L"", L"\x1F"},
-        {L"v2, build 07", L"2024-03-05-00",
-         L"2.7\x1F"
-         L"2024.3.5.0"},
-        {L"99999999999999999999999.1.0", L"1",
-         L"18446744073709551615.1\x1F"
-         L"1"},
+        {L"1.0.0.0", L"2024-03-05", {{1}, {2024, 3, 5}}},
+        {L"31.0.15.3623", L"2024-3-5", {{31, 0, 15, 3623}, {2024, 3, 5}}},
+        {L"0.0", L"", {{0}, {}}},
+        {L"", L"", {{}, {}}},
+        {L"v2, build 07", L"2024-03-05-00", {{2, 7}, {2024, 3, 5, 0}}},
+        {L"99999999999999999999999.1.0", L"1", {{18446744073709551615ull, 1}, {1}}},
     };
     for (const Case& c : cases) {
         const PackageIndex index = BuildPackageIndex({Package(L"oem1.inf", L"a.inf", c.Version, c.Date, {})});
-        EXPECT_EQ(index.Packages[0].RevisionStamp, c.Stamp) << c.Version << L" " << c.Date;
+        EXPECT_EQ(index.Packages[0].Revision.Version, c.Stamp.Version) << c.Version;
+        EXPECT_EQ(index.Packages[0].Revision.Date, c.Stamp.Date) << c.Date;
     }
+    // Trailing zeros of the version make no other revision; of the date they do.
+    const PackageIndex index = BuildPackageIndex({Package(L"oem1.inf", L"a.inf", L"2.1", L"2024-03-05", {}),
+                                                  Package(L"oem2.inf", L"a.inf", L"2.1.0.0", L"2024-3-5", {}),
+                                                  Package(L"oem3.inf", L"a.inf", L"2.1", L"2024-03-05-0", {})});
+    EXPECT_EQ(index.Packages[0].Revision, index.Packages[1].Revision);
+    EXPECT_FALSE(index.Packages[0].Revision == index.Packages[2].Revision);
+    EXPECT_EQ(index.Packages[0].Revision.Version, Numbers({2, 1}));
 }
 
 // Ranks are read once per package; they must order exactly as CompareVersions does.
@@ -173,6 +187,61 @@ TEST(PackageIndex, NewerOrderAgreesWithCompareVersions) {
             }
         }
     }
+}
+
+// Coverage counts the IDs two members share, letter case aside, whether the
+// index keeps the family's IDs as bits or only as number lists.
+TEST(PackageIndex, CoverageCountsSharedIdsEitherWay) {
+    std::mt19937 random(3);
+    bool sawBits = false;
+    bool sawLists = false;
+    for (int round = 0; round < 300; ++round) {
+        const int pool = std::uniform_int_distribution<int>(1, 200)(random);
+        const int members = std::uniform_int_distribution<int>(1, 12)(random);
+        const int most = std::uniform_int_distribution<int>(0, 40)(random);
+        std::vector<DriverPackage> family;
+        std::vector<std::set<int>> sets;
+        for (int m = 0; m < members; ++m) {
+            std::vector<std::wstring> ids;
+            std::set<int> set;
+            for (int k = std::uniform_int_distribution<int>(0, most)(random); k > 0; --k) {
+                const int n = static_cast<int>(random() % pool);
+                std::wstring id = Id(n);
+                if (random() % 3 == 0)
+                    for (wchar_t& c : id) c = static_cast<wchar_t>(std::towlower(c));
+                ids.push_back(id);
+                set.insert(n);
+            }
+            family.push_back(Package(L"oem" + std::to_wstring(m) + L".inf", L"a.inf",
+                                     L"1." + std::to_wstring(m), L"2020-01-01", ids));
+            sets.push_back(set);
+        }
+        const PackageIndex index = BuildPackageIndex(family);
+        ASSERT_EQ(index.Families.size(), 1u);
+        (index.Families[0].IdBitWords > 0 ? sawBits : sawLists) = true;
+        HardwareIdMarks marks(index.LargestFamilyIdCount);
+        for (std::size_t i = 0; i < family.size(); ++i) {
+            for (const bool fromList : {false, true}) {
+                if (fromList) {
+                    marks.Hold(index.Packages[i].HardwareIds);
+                } else {
+                    marks.Hold(index, i);
+                }
+                for (std::size_t j = 0; j < family.size(); ++j) {
+                    std::size_t shared = 0;
+                    for (const int n : sets[i]) shared += sets[j].count(n);
+                    const IdCoverage coverage = marks.CoverageBy(index, j);
+                    const bool bothListed = !sets[i].empty() && !sets[j].empty();
+                    ASSERT_EQ(coverage.Total, sets[i].size());
+                    ASSERT_EQ(coverage.Matched, bothListed ? shared : 0u)
+                        << "round " << round << ", " << i << " by " << j;
+                    ASSERT_EQ(coverage.AllCovered, bothListed && shared == sets[i].size());
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(sawBits);
+    EXPECT_TRUE(sawLists);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "app/localized_text.h"
 #include "platform/inf_reader.h"
+#include "platform/unique_handle.h"
 #include "test_support.h"
 
 namespace {
@@ -287,6 +288,27 @@ TEST(InfModelIdsForTargets, DecoratedSectionsPerPlatform) {
         EXPECT_TRUE(models.Complete) << c.Name << ": a manufacturer without a section for the platform is not a gap";
         EXPECT_TRUE(models.HasModels) << c.Name;
     }
+    // One open INF serves every platform in turn, and its [Version] values after.
+    const InfFile inf(::SetupOpenInfFileW(path.c_str(), nullptr, INF_STYLE_WIN4, nullptr));
+    ASSERT_TRUE(inf);
+    for (const Case& c : cases) EXPECT_EQ(ReadInfModelIds(inf.get(), &c.Target).Ids, c.Ids) << c.Name << ", open INF";
+    EXPECT_EQ(ReadInfValue(inf.get(), L"Version", L"Signature", 1), L"$Windows NT$");
+}
+
+TEST(InfModelIdsForTargets, LongFieldsAreReadWhole) {
+    const std::wstring longId = L"PCI\\VEN_A&DEV_2&" + std::wstring(400, L'X');
+    const std::wstring longDecoration = L"NTamd64.10.0." + std::wstring(300, L'1') + L".0x10";
+    test::TempFolder folder;
+    const std::wstring path = WriteInf(folder, L"long.inf",
+                                       InfText({kSignature, L"[Manufacturer]", L"%A%=ModelsA,NTamd64",
+                                                L"%B%=ModelsB," + longDecoration + L",NTamd64", L"[ModelsA.NTamd64]",
+                                                L"D=I, pci\\ven_a&dev_1", L"D=I, " + longId, L"D=I, PCI\\VEN_A&DEV_3",
+                                                L"[ModelsB.NTamd64]", L"D=I, PCI\\VEN_B&DEV_1", L"[Strings]", L"A=a",
+                                                L"B=b"}));
+    const OfflineWindowsVersion target = Offline(9, 10, 0, 19045);
+    const InfModelIds models = ReadInfModelIds(path, &target);
+    EXPECT_EQ(models.Ids, (std::vector<std::wstring>{L"PCI\\VEN_A&DEV_1", longId, L"PCI\\VEN_A&DEV_3"}));
+    EXPECT_FALSE(models.Complete) << "the long decoration names a suite mask";
 }
 
 TEST(InfModelIdsForTargets, SuiteMaskLinesAreSkippedForTargets) {

@@ -443,3 +443,24 @@ TEST_F(DismStandInTest, LockedFileLeavesThePackageInPlace) {
     EXPECT_FALSE(Exists(root / L"Windows\\INF\\oem6.inf"));
     EXPECT_EQ(dism.Shutdown(), S_OK);
 }
+
+TEST_F(DismStandInTest, AnInfRewrittenInPlaceIsReadAgain) {
+    FixtureWindows windows;
+    windows.Packages = {Package(L"oem1.inf", L"tessnet.inf", L"1.0.0.0", {2020, 1, 1})};
+    BuildRoot(windows);
+    const dism::Session session = Open();
+    ASSERT_EQ(ListPackages(dism, session).at(0).Provider, L"Tessary Devices");
+
+    // Same length, same place, other content: what was read before does not answer.
+    FixturePackage rewritten = windows.Packages[0];
+    rewritten.Provider = L"Tessary Devicez";
+    std::string bytes;
+    std::wstring error;
+    ASSERT_TRUE(RenderFixtureInf(rewritten, bytes, error)) << error;
+    const fs::path store =
+        root / L"Windows\\System32\\DriverStore\\FileRepository" / StoreFolderOf(windows.Packages[0]);
+    test::WriteFileBytes(store / L"tessnet.inf", bytes);
+    test::WriteFileBytes(root / L"Windows\\INF\\oem1.inf", bytes);
+    EXPECT_EQ(ListPackages(dism, session).at(0).Provider, L"Tessary Devicez");
+    EXPECT_EQ(dism.Shutdown(), S_OK);
+}
