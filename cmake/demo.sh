@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Seeds a Wine prefix with a sample Windows whose Driver Store holds a dozen
-# third-party packages, then runs Quillbay.exe on it: in the user's display when
-# there is one, otherwise under Xvfb with a screenshot saved into the build folder.
+# third-party packages and whose devices run the newest of them, shows what the
+# console commands make of it (the old versions, then a backup archive), and then
+# runs Quillbay.exe's window on it: in the user's display when there is one,
+# otherwise under Xvfb with a screenshot saved into the build folder.
 set -euo pipefail
 build=$(cd "${1:?usage: demo.sh <build dir>}" && pwd)
 bin=$build/bin
@@ -14,7 +16,25 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wine_make_prefix
 fi
 "$wine" "$bin/qb-seed.exe" current
-echo "demo: sample Driver Store seeded under C:\\windows (prefix $WINEPREFIX)"
+"$wine" "$bin/qb-seed-devices.exe"
+echo "demo: sample Driver Store and devices seeded under C:\\windows (prefix $WINEPREFIX)"
+
+# The console tool as a script runs it; the 7-Zip the build fetched is on the
+# Windows PATH, as an installed 7-Zip would be.
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+export WINEPATH
+WINEPATH=$(windows_path "$build/tools/7zip")
+console() {
+  echo
+  echo "demo: Quillbay.exe $*"
+  local code=0
+  "$wine" "$bin/Quillbay.exe" "$@" >"$build/demo-console.txt" 2>&1 || code=$?
+  tr -d '\r' <"$build/demo-console.txt"
+  echo "demo: exit code $code"
+}
+console cleanup-preview
+console backup "$(windows_path "$build/demo-backup/Drivers.7z")"
+echo
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${QB_DEMO_HEADLESS:-}" ]; then
   echo "demo: starting Quillbay.exe; close its window to finish"

@@ -45,6 +45,8 @@ public:
     ~FakeDevices();
 
     [[nodiscard]] bool Add(const FakeDeviceSpec& spec, std::wstring& error);
+    // The devices added so far stay when this object ends (a demonstration prefix keeps them).
+    void Keep() { created_.clear(); }
 
 private:
     DeviceListLock lock_;

@@ -5,23 +5,24 @@
 #include <objbase.h>
 
 #include "app/command_line.h"
+#include "app/console_backup.h"
+#include "app/console_cleanup.h"
 #include "app/console_output.h"
 #include "app/console_relay.h"
 #include "app/console_state.h"
 #include "app/elevation.h"
 #include "app/event_log.h"
+#include "app/self_test.h"
 
 namespace {
 
-// The bodies of the working commands land separately; until then they say so
-// plainly and fail as an operation error.
-int RunCommand(const CommandLine& command, ConsoleState& /*state*/) {
-    const wchar_t* name = command.Command == ConsoleCommand::Backup           ? L"backup"
-                          : command.Command == ConsoleCommand::CleanupPreview ? L"cleanup-preview"
-                          : command.Command == ConsoleCommand::Cleanup        ? L"cleanup"
-                                                                              : L"--self-test";
-    WriteConsoleText(std::wstring(L"ERROR: the command ") + name + L" is not available in this build\r\n", true);
-    return 4;
+int RunCommand(const CommandLine& command, ConsoleState& state) {
+    switch (command.Command) {
+    case ConsoleCommand::Backup: return RunConsoleBackup(state, command.Argument);
+    case ConsoleCommand::CleanupPreview: return RunConsoleCleanup(state, false);
+    case ConsoleCommand::Cleanup: return RunConsoleCleanup(state, true);
+    default: return RunSelfTest(state, command.Argument);
+    }
 }
 
 }  // namespace
@@ -38,8 +39,8 @@ ConsoleDispatchResult DispatchConsoleMode(const std::wstring& commandTail, LangI
         return {true, 0};
     }
     if (command.Command == ConsoleCommand::Invalid) {
-        WriteConsoleText(GetText(language, 163) + command.BadArgument + L"\r\n", true);
-        WriteConsoleText(L"\r\n", false);
+        WriteConsoleLine(GetText(language, 163) + command.BadArgument, true);
+        WriteConsoleLine(L"", false);
         PrintHelp(language);
         return {true, 2};
     }
@@ -57,12 +58,13 @@ ConsoleDispatchResult DispatchConsoleMode(const std::wstring& commandTail, LangI
         state.LogPath = TempFilePath(L"Quillbay.log");
         std::wstring error;
         if (!state.Dism.Initialize(TempFilePath(L"Quillbay-DISM.log"), error)) {
-            AppendLogFile(state.LogPath, FormatLogLine(error));
+            LogConsoleEvent(state, error);
             if (command.Command == ConsoleCommand::SelfTest) {
                 ShowDismInitFailure(error, state.LogPath);
                 exitCode = 2;
             } else {
-                WriteConsoleText(L"ERROR: " + error + L"\r\n" + L"Log: " + state.LogPath + L"\r\n", true);
+                WriteConsoleError(error);
+                WriteLogPointer(state);
                 exitCode = 4;
             }
         } else {

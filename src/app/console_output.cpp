@@ -37,6 +37,8 @@ void WriteConsoleText(const std::wstring& text, bool errorStream) {
     ::WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
 
+void WriteConsoleLine(const std::wstring& text, bool errorStream) { WriteConsoleText(text + L"\r\n", errorStream); }
+
 std::wstring BuildUsageText(LangId language) {
     auto text = [language](TextId id) { return std::wstring(GetText(language, id)); };
     const std::wstring program = kProgramName;

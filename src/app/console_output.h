@@ -9,6 +9,8 @@ void SetRelayFilePath(const std::wstring& path);
 const std::wstring& RelayFilePath();
 
 void WriteConsoleText(const std::wstring& text, bool errorStream);
+// The text and CR LF.
+void WriteConsoleLine(const std::wstring& text, bool errorStream = false);
 
 std::wstring BuildUsageText(LangId language);
 void PrintHelp(LangId language);

@@ -89,7 +89,9 @@ int RunConsoleRelay(const std::wstring& commandTail, LangId language) {
 
     SHELLEXECUTEINFOW execute{};
     execute.cbSize = sizeof(execute);
-    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+    // No error box from the shell: a script may be waiting, and the failure is
+    // reported on the error stream with its code.
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     execute.lpVerb = L"runas";
     execute.lpFile = module.data();
     execute.lpParameters = parameters.c_str();

@@ -9,79 +9,54 @@
 #include "app/console_output.h"
 #include "app/event_log.h"
 #include "app/localized_text.h"
-#include "app/settings.h"
 #include "app/startup.h"
 #include "platform/text_encoding.h"
+#include "console_run.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-test::ProcessResult RunQuillbay(const std::wstring& arguments, const fs::path& program = test::BinFolder() / L"Quillbay.exe") {
+test::ProcessResult RunQuillbay(const std::wstring& arguments,
+                                const fs::path& program = test::BinFolder() / L"Quillbay.exe") {
     return test::RunProgram(program, arguments);
 }
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    lines.push_back(text.substr(start));
-    return lines;
-}
-
-std::string Utf8(TextId id, LangId language = 1) { return WideToUtf8(GetText(language, id)); }
-
-// Restores the stored language whatever the test does.
-class StoredLanguage {
-public:
-    StoredLanguage() { hadValue_ = ReadSettingDword(L"Language", saved_); }
-    ~StoredLanguage() {
-        if (hadValue_) {
-            (void)WriteSettingDword(L"Language", saved_);
-        } else {
-            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"Language");
-        }
-    }
-    void Set(DWORD language) { ASSERT_TRUE(WriteSettingDword(L"Language", language)); }
-
-private:
-    bool hadValue_ = false;
-    DWORD saved_ = 0;
-};
 
 }  // namespace
 
 // One test: the stored language is shared by every process of the prefix.
 TEST(ConsoleE2E, HelpAndErrorsAreWrittenAsUtf8InTheStoredLanguage) {
-    StoredLanguage language;
-    language.Set(1);
+    test::StoredLanguage language;
+    ASSERT_TRUE(language.Set(1));
     const test::ProcessResult help = RunQuillbay(L"HELP");
     ASSERT_TRUE(help.Started);
     EXPECT_EQ(help.ExitCode, 0u);
     EXPECT_EQ(help.StdErr, "");
     EXPECT_NE(help.StdOut.rfind("\xEF\xBB\xBF", 0), 0u) << "no byte-order mark";
 
-    const std::vector<std::string> lines = Lines(help.StdOut);
-    const std::vector<std::string> expected = {
-        "Quillbay 1.14.19", "", Utf8(154), "", "Quillbay.exe", "    " + Utf8(155), "",
-        "Quillbay.exe backup \"D:\\Backups\\Drivers.7z\"", "    " + Utf8(156), "",
-        "Quillbay.exe cleanup-preview", "    " + Utf8(157), "", "Quillbay.exe cleanup", "    " + Utf8(158), "",
-        "Quillbay.exe help | --help | /?", "    " + Utf8(159), "", Utf8(160), Utf8(161), ""};
+    const std::vector<std::string> lines = test::CrLfLines(help.StdOut);
+    using test::Utf8Text;
+    const std::vector<std::string> expected = {"Quillbay 1.14.19", "", Utf8Text(154), "", "Quillbay.exe",
+                                               "    " + Utf8Text(155), "",
+                                               "Quillbay.exe backup \"D:\\Backups\\Drivers.7z\"",
+                                               "    " + Utf8Text(156), "", "Quillbay.exe cleanup-preview",
+                                               "    " + Utf8Text(157), "", "Quillbay.exe cleanup",
+                                               "    " + Utf8Text(158), "", "Quillbay.exe help | --help | /?",
+                                               "    " + Utf8Text(159), "", Utf8Text(160), Utf8Text(161), ""};
     ASSERT_GE(lines.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << "line " << i;
     EXPECT_EQ(help.StdOut.substr(help.StdOut.size() - 2), "\r\n");
     EXPECT_EQ(help.StdOut, WideToUtf8(L"Quillbay 1.14.19\r\n\r\n" + BuildUsageText(1) + L"\r\n"));
 
     for (DWORD id = 0; id < kLanguageCount; ++id) {
-        language.Set(id);
+        ASSERT_TRUE(language.Set(id));
         const test::ProcessResult localized = RunQuillbay(L"/?");
         EXPECT_EQ(localized.ExitCode, 0u);
         EXPECT_EQ(localized.StdOut, WideToUtf8(L"Quillbay 1.14.19\r\n\r\n" + BuildUsageText(id) + L"\r\n"))
             << "language " << id;
     }
-    language.Set(8);
+    ASSERT_TRUE(language.Set(8));
     const test::ProcessResult outOfRange = RunQuillbay(L"--help");
     EXPECT_EQ(outOfRange.ExitCode, 0u);
     EXPECT_NE(outOfRange.StdOut.find("Quillbay.exe cleanup-preview"), std::string::npos);
@@ -89,11 +64,11 @@ TEST(ConsoleE2E, HelpAndErrorsAreWrittenAsUtf8InTheStoredLanguage) {
     {
         SCOPED_TRACE("the stored language wins only when it is a DWORD below 8");
         const LangId fromInterface = LanguageForPrimaryLanguage(PRIMARYLANGID(::GetUserDefaultUILanguage()));
-        language.Set(6);
+        ASSERT_TRUE(language.Set(6));
         EXPECT_EQ(ResolveLanguage(), 6u);
-        language.Set(0);
+        ASSERT_TRUE(language.Set(0));
         EXPECT_EQ(ResolveLanguage(), 0u);
-        language.Set(8);
+        ASSERT_TRUE(language.Set(8));
         EXPECT_EQ(ResolveLanguage(), fromInterface);
         const wchar_t text[] = L"3";
         ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"Language", REG_SZ, text, sizeof(text)),
@@ -102,7 +77,7 @@ TEST(ConsoleE2E, HelpAndErrorsAreWrittenAsUtf8InTheStoredLanguage) {
     }
 
     SCOPED_TRACE("invalid commands name the word, then show the help, and exit with 2");
-    language.Set(1);
+    ASSERT_TRUE(language.Set(1));
     const std::string helpText = RunQuillbay(L"help").StdOut;
 
     struct Case {
@@ -118,11 +93,12 @@ TEST(ConsoleE2E, HelpAndErrorsAreWrittenAsUtf8InTheStoredLanguage) {
     for (const Case& c : cases) {
         const test::ProcessResult result = RunQuillbay(c.arguments);
         EXPECT_EQ(result.ExitCode, 2u) << c.word;
-        EXPECT_EQ(result.StdErr, Utf8(163) + c.word + "\r\n");
+        EXPECT_EQ(result.StdErr, test::Utf8Text(163) + c.word + "\r\n");
         EXPECT_EQ(result.StdOut, "\r\n" + helpText) << "an empty line, then the help";
     }
 }
 
+// Serial with the start-up test, which puts a DismApi.dll into System32 for a while.
 TEST(ConsoleE2E, CommandsNeedTheDismApi) {
     test::TempFolder alone;
     const fs::path program = alone.Path() / L"Quillbay.exe";
@@ -132,8 +108,9 @@ TEST(ConsoleE2E, CommandsNeedTheDismApi) {
         const test::ProcessResult result = RunQuillbay(command, program);
         EXPECT_EQ(result.ExitCode, 4u) << command;
         const std::string logPath = WideToUtf8(TempFilePath(L"Quillbay.log"));
-        EXPECT_EQ(result.StdErr, "ERROR: " + WideToUtf8(L"Не найдена DismApi.dll. Добавьте компонент DISM в образ Windows PE.") +
-                                     "\r\nLog: " + logPath + "\r\n")
+        EXPECT_EQ(result.StdErr,
+                  "ERROR: " + WideToUtf8(L"Не найдена DismApi.dll. Добавьте компонент DISM в образ Windows PE.") +
+                      "\r\nLog: " + logPath + "\r\n")
             << command;
         EXPECT_EQ(result.StdOut, "");
     }
