@@ -1,11 +1,12 @@
-# Two entry points for a fresh Debian 12 machine:
+# Entry points for a fresh Debian 12 machine:
 #   make demo   installs what is missing, builds, runs Quillbay on a sample Windows
 #   make test   builds and runs every test under Wine
+#   make screenshots  renders the main window in each mode into $(BUILD)/screenshots
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all build test demo deps clean
+.PHONY: all build test demo screenshots deps clean
 
 all: build
 
@@ -23,6 +24,9 @@ test: build
 
 demo: build
 	bash cmake/demo.sh $(BUILD)
+
+screenshots: build
+	bash cmake/screenshots.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -4,6 +4,8 @@
 // only, except CancelRequested.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <cstdint>
 #include <map>

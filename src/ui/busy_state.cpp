@@ -6,8 +6,13 @@
 
 #include "app/localized_text.h"
 #include "ui/app_state.h"
+#include "ui/main_window.h"
 #include "ui/main_window_controls.h"
+#include "ui/main_window_enabling.h"
+#include "ui/main_window_hover.h"
+#include "ui/main_window_tooltips.h"
 #include "ui/status_line.h"
+#include "ui/window_layout.h"
 
 namespace {
 
@@ -21,15 +26,6 @@ constexpr int kLockedWhileBusy[] = {
 
 void EnableItem(HWND window, int id, bool enable) {
     if (HWND item = ::GetDlgItem(window, id)) ::EnableWindow(item, enable);
-}
-
-TextId ActionText(AppMode mode) {
-    switch (mode) {
-    case AppMode::Removal: return 65;
-    case AppMode::Installation: return 66;
-    case AppMode::Backup: break;
-    }
-    return 64;
 }
 
 }  // namespace
@@ -46,23 +42,24 @@ void SetBusy(AppState& state, bool busy) {
     }
     for (int id : kLockedWhileBusy) EnableItem(window, id, !busy);
 
-    // "Select old drivers" and the action itself need a list that still belongs to
-    // the chosen target and packages checked in it; while busy neither may start.
-    EnableItem(window, IDC_SELECT_OLD_DRIVERS, false);
     HWND action = ::GetDlgItem(window, IDC_ACTION);
     if (busy) {
-        if (HWND help = ::GetDlgItem(window, IDC_HELP_BUTTON)) ::ShowWindow(help, SW_HIDE);
+        EndTitleHover(state);
+        EnableItem(window, IDC_SELECT_OLD_DRIVERS, false);
         if (action) {
             ::EnableWindow(action, TRUE);
             ::SetWindowTextW(action, GetText(state.Language, 170));
         }
-        return;
+    } else {
+        if (action) ::SetWindowTextW(action, GetText(state.Language, ModeActionText(state.Mode)));
+        // "Select old drivers" and the action itself need a list that still
+        // belongs to the chosen target and packages checked in it.
+        UpdateOldDriversButton(state);
+        UpdateSelectionSummary(state);
     }
-    if (action) {
-        ::EnableWindow(action, FALSE);
-        ::SetWindowTextW(action, GetText(state.Language, ActionText(state.Mode)));
-    }
-    if (state.CloseRequested && window) ::PostMessageW(window, WM_CLOSE, 0, 0);
+    UpdateSevenZipHint(state);
+    LayoutMainWindow(state);
+    if (!busy && state.CloseRequested && window) ::PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
 void RequestCancel(AppState& state) {

@@ -171,4 +171,15 @@ std::wstring MessageBoxText(HWND box) {
     return text;
 }
 
+std::vector<std::wstring> LoggedTexts(const std::wstring& memoryText) {
+    std::vector<std::wstring> texts;
+    for (std::size_t start = 0; start < memoryText.size();) {
+        const std::size_t end = memoryText.find(L"\r\n", start);
+        if (end == std::wstring::npos) break;
+        texts.push_back(memoryText.substr(start + 11, end - start - 11));
+        start = end + 2;
+    }
+    return texts;
+}
+
 }  // namespace test

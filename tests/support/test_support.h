@@ -70,6 +70,10 @@ HWND WaitForProcessWindow(DWORD processId, const std::wstring& caption, const st
 // The text of a message box's message (its static control 0xFFFF).
 std::wstring MessageBoxText(HWND box);
 
+// The lines of an event log's memory text without their "[hh:mm:ss] " stamps
+// and line ends.
+std::vector<std::wstring> LoggedTexts(const std::wstring& memoryText);
+
 std::string ReadFileBytes(const std::filesystem::path& path);
 std::wstring ReadUtf8File(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);

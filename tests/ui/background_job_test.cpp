@@ -178,18 +178,6 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-// Log lines without their "[hh:mm:ss] " stamps and line ends.
-std::vector<std::wstring> LoggedTexts(const std::wstring& memoryText) {
-    std::vector<std::wstring> texts;
-    for (std::size_t start = 0; start < memoryText.size();) {
-        const std::size_t end = memoryText.find(L"\r\n", start);
-        if (end == std::wstring::npos) break;
-        texts.push_back(memoryText.substr(start + 11, end - start - 11));
-        start = end + 2;
-    }
-    return texts;
-}
-
 class JobWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -203,6 +191,10 @@ protected:
                                          nullptr, MainWindowProc, reinterpret_cast<LPARAM>(&state_));
         ASSERT_TRUE(main_);
         ASSERT_EQ(state_.MainWindow, main_);
+        // What the window does on its own at creation is not under test here.
+        PumpPending();
+        state_.Events.MemoryText.clear();
+        ::DeleteFileW(state_.Events.LogPath.c_str());
         ::SetPropW(main_, kRecorderProperty, &recorder_);
         recorder_.Original = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrW(main_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingProc)));
@@ -229,7 +221,7 @@ protected:
     bool ProgressHasMarqueeStyle() const {
         return (::GetWindowLongPtrW(Item(IDC_PROGRESS), GWL_STYLE) & PBS_MARQUEE) != 0;
     }
-    std::vector<std::wstring> Logged() const { return LoggedTexts(state_.Events.MemoryText); }
+    std::vector<std::wstring> Logged() const { return test::LoggedTexts(state_.Events.MemoryText); }
 
     test::TempFolder temp_;
     AppState state_;
@@ -494,6 +486,8 @@ TEST_F(JobWindowTest, OnlyOneJobRunsAtATime) {
 TEST_F(JobWindowTest, BusySwitchLocksTheWindowAndUnlocksIt) {
     state_.Mode = AppMode::Removal;
     ::ShowWindow(Item(IDC_HELP_BUTTON), SW_SHOW);
+    // As with packages checked: the busy switch leaves this button as it is.
+    ::EnableWindow(Item(IDC_CLEAR_SELECTION), TRUE);
     SetStatus(state_, L"Готовим", kProgressMarquee);
 
     SetBusy(state_, true);

@@ -1,0 +1,38 @@
+#pragma once
+// Identifiers of the removal confirmation, settings, log and about dialogs,
+// shared by their templates and their code. OK and Cancel keep IDOK and IDCANCEL.
+#define IDD_LOG 102
+#define IDD_ABOUT 103
+#define IDD_CONFIRM_REMOVAL 105
+#define IDD_SETTINGS 106
+
+// Log
+#define IDC_LOG_TEXT 1100
+#define IDC_LOG_CLOSE 1101
+
+// About
+#define IDC_ABOUT_HEADER 1120
+#define IDC_ABOUT_PRODUCT 1121
+#define IDC_ABOUT_TAGLINE 1122
+#define IDC_ABOUT_VERSION 1123
+#define IDC_ABOUT_CREDIT 1124
+#define IDC_ABOUT_TEXT 1133
+#define IDC_ABOUT_TABS 1132
+#define IDC_ABOUT_FRAME 1134
+
+// Removal confirmation
+#define IDC_CONFIRM_TEXT 1150
+#define IDC_CONFIRM_LIST 1151
+#define IDC_CONFIRM_ICON 1157
+
+// Settings
+#define IDC_SETTINGS_HEADING 1160
+#define IDC_SETTINGS_BOOT_CRITICAL 1161
+#define IDC_SETTINGS_BOOT_CRITICAL_NOTE 1162
+#define IDC_SETTINGS_NEWER_UNUSED 1163
+#define IDC_SETTINGS_NEWER_UNUSED_NOTE 1164
+#define IDC_SETTINGS_WARN_RISKS 1165
+#define IDC_SETTINGS_WARN_RISKS_NOTE 1166
+#define IDC_SETTINGS_MANUAL_ALL 1167
+#define IDC_SETTINGS_MANUAL_ALL_NOTE 1168
+#define IDC_SETTINGS_SEPARATOR 1169

@@ -1,0 +1,61 @@
+#pragma once
+// How removal judges a selection: the same checks before the confirmation and
+// again on the worker, so that the worker can tell whether anything the user
+// confirmed has changed since.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "analysis/binding_snapshot.h"
+#include "analysis/inf_name_set.h"
+#include "analysis/newer_version_check.h"
+#include "analysis/removal_risk_assessment.h"
+#include "app/localized_text.h"
+#include "app/settings.h"
+#include "platform/driver_package.h"
+#include "platform/target_windows.h"
+
+// The installed list a selection points into, and what it is judged against.
+struct RemovalScope {
+    const std::vector<DriverPackage>& Installed;
+    TargetWindows Target;
+    RemovalOptions Options;
+    LangId Language = 1;
+};
+
+// What the user confirmed: the risks shown, and the packages shown as newer
+// unused versions (removed without force).
+struct RemovalDecision {
+    RemovalRiskMap ConfirmedRisks;
+    InfNameSet ConfirmedNewerUnused;
+};
+
+// File-name parts of the selection's published names.
+InfNameSet SelectedNames(const std::vector<DriverPackage*>& selection);
+
+// Position of a selected package in the installed list it points into.
+std::size_t IndexInList(const std::vector<DriverPackage>& installed, const DriverPackage* package);
+
+// The binding snapshot removal takes, with the running system's risk facts.
+BindingSnapshot TakeRemovalSnapshot(const RemovalScope& scope, const InfNameSet& selectedNames);
+
+// The newer-version check over the whole installed list, with the selection
+// kept out of the older versions that may confirm.
+std::vector<NewerVersionVerdict> CheckSelectionVersions(const RemovalScope& scope, const InfNameSet& selectedNames,
+                                                        const InfNameSet& usedInfs,
+                                                        const std::vector<DeviceBinding>& bindings,
+                                                        bool bindingsVerified);
+
+// The risks of removing the selection; nothing while risk warnings are off.
+RemovalRiskMap AssessSelectionRisks(const RemovalScope& scope, const InfNameSet& selectedNames,
+                                    const BindingSnapshot& snapshot);
+
+// True when a package of the selection is no longer removable, carries a risk
+// that was not confirmed, or gained or lost its newer-version candidate.
+bool DecisionOutdated(const RemovalScope& scope, const std::vector<DriverPackage*>& selection,
+                      const std::vector<NewerVersionVerdict>& verdicts, const RemovalRiskMap& risks,
+                      const RemovalDecision& decision);
+
+// The risk's localized text, and whether it may leave Windows unbootable.
+std::wstring RemovalRiskText(LangId language, RemovalRisk risk);
+bool IsCriticalRisk(RemovalRisk risk, const DriverPackage& package);

@@ -1,0 +1,53 @@
+#include "ui/dialog_button.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "ui/dpi_scaling.h"
+#include "ui/window_text.h"
+
+namespace {
+
+constexpr wchar_t kHoveredProperty[] = L"QuillbayButtonHovered";
+constexpr UINT_PTR kHoverSubclass = 0x5142;
+
+LRESULT CALLBACK HoverProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_MOUSEMOVE:
+        if (!IsButtonHovered(button)) {
+            ::SetPropW(button, kHoveredProperty, reinterpret_cast<HANDLE>(1));
+            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, button, 0};
+            ::TrackMouseEvent(&track);
+            ::InvalidateRect(button, nullptr, FALSE);
+        }
+        break;
+    case WM_MOUSELEAVE:
+        ::RemovePropW(button, kHoveredProperty);
+        ::InvalidateRect(button, nullptr, FALSE);
+        break;
+    case WM_NCDESTROY:
+        ::RemovePropW(button, kHoveredProperty);
+        ::RemoveWindowSubclass(button, HoverProc, kHoverSubclass);
+        break;
+    default:
+        break;
+    }
+    return ::DefSubclassProc(button, message, wParam, lParam);
+}
+
+}  // namespace
+
+void TrackButtonHover(HWND button) { ::SetWindowSubclass(button, HoverProc, kHoverSubclass, 0); }
+
+bool IsButtonHovered(HWND button) { return ::GetPropW(button, kHoveredProperty) != nullptr; }
+
+void DrawDialogButton(const DRAWITEMSTRUCT& item, ButtonKind kind, COLORREF behind, const ButtonGlyph& glyph) {
+    const std::wstring text = WindowTextOf(item.hwndItem);
+    ButtonLook look;
+    look.Kind = kind;
+    look.State = ButtonStateFromDrawItem(item, IsButtonHovered(item.hwndItem));
+    look.Behind = behind;
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
+    DrawOwnerDrawnButton(item.hDC, item.rcItem, look, glyph, text, font, WindowDpi(item.hwndItem));
+}

@@ -1,0 +1,14 @@
+#pragma once
+// The owner-drawn push buttons of the dialogs: hover tracking and painting in
+// the button style of the interface.
+#include <windows.h>
+
+#include "ui/owner_drawn_button.h"
+
+// Repaints the button when the pointer enters or leaves it.
+void TrackButtonHover(HWND button);
+bool IsButtonHovered(HWND button);
+
+// WM_DRAWITEM of a dialog button: its own text and font, on `behind`.
+void DrawDialogButton(const DRAWITEMSTRUCT& item, ButtonKind kind, COLORREF behind,
+                      const ButtonGlyph& glyph = ButtonGlyph{});

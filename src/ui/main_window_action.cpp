@@ -1,0 +1,62 @@
+#include "ui/main_window_action.h"
+
+#include <vector>
+
+#include "app/localized_text.h"
+#include "operations/export_result_text.h"
+#include "ui/busy_state.h"
+#include "ui/export_job.h"
+#include "ui/install_flow.h"
+#include "ui/main_window.h"
+#include "ui/main_window_enabling.h"
+#include "ui/removal_flow.h"
+#include "ui/status_line.h"
+
+namespace {
+
+constexpr TextId kSevenZipMissingText = 196;
+constexpr TextId kSourceChangedText = 174;
+
+bool NeedsSevenZip(const AppState& state) {
+    return (state.Mode == AppMode::Backup && state.PackToArchive) ||
+           (state.Mode == AppMode::Installation && state.SourceIsArchive);
+}
+
+// The checked installed packages, in list order, into the backup folder.
+void CreateBackup(AppState& state) {
+    std::vector<DriverPackage*> checked;
+    for (DriverPackage& package : state.Installed) {
+        if (package.Checked) checked.push_back(&package);
+    }
+    ExportStatistics statistics;
+    const bool succeeded =
+        ExportPackages(state, state.TargetRoot, checked, state.BackupFolder, state.PackToArchive, statistics);
+    if (state.CloseRequested || !state.MainWindow) return;
+    const ExportResultMessage message = DescribeExportResult(statistics, succeeded, state.Language);
+    ::MessageBoxW(state.MainWindow, message.Text.c_str(), L"Quillbay",
+                  MB_OK | (message.Warning ? MB_ICONWARNING : MB_ICONINFORMATION));
+}
+
+}  // namespace
+
+void RunModeAction(AppState& state) {
+    if (state.Busy) {
+        RequestCancel(state);
+        return;
+    }
+    const bool needsSevenZip = NeedsSevenZip(state);
+    if (RefreshSevenZipState(state)) UpdateModeControls(state);
+    if (needsSevenZip && state.SevenZipPath.empty()) {
+        SetStatus(state, GetText(state.Language, kSevenZipMissingText), kProgressUnchanged);
+        return;
+    }
+    if (!IsShownListCurrent(state)) {
+        SetStatus(state, GetText(state.Language, kSourceChangedText), kProgressUnchanged);
+        return;
+    }
+    switch (state.Mode) {
+    case AppMode::Removal: RemoveSelected(state); break;
+    case AppMode::Installation: InstallSelected(state); break;
+    case AppMode::Backup: CreateBackup(state); break;
+    }
+}

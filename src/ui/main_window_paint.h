@@ -1,0 +1,14 @@
+#pragma once
+// The main window's surface: header and footer bands, the white cards behind
+// the details and the bottom panel, the search frame and the control colours.
+#include <windows.h>
+
+#include "ui/app_state.h"
+
+void PaintMainWindow(AppState& state);
+
+// WM_DRAWITEM of the drawn frames; false for other controls.
+bool DrawMainWindowFrame(AppState& state, const DRAWITEMSTRUCT& item);
+
+// WM_CTLCOLOR* of a child: its text colour and what it sits on.
+HBRUSH MainWindowControlColour(AppState& state, HDC dc, HWND control, UINT message);

@@ -1,0 +1,153 @@
+#include "ui/window_layout_fit.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/localized_text.h"
+#include "ui/main_window_controls.h"
+#include "ui/window_layout.h"
+#include "ui/window_text.h"
+
+namespace {
+
+// A row of buttons that keep their right edge and push leftwards into the
+// anchor control, which gives up room down to its minimum width.
+struct ButtonRow {
+    int Anchor;
+    int AnchorMinimum96;
+    std::vector<int> Buttons;  // right to left
+};
+
+const std::vector<ButtonRow>& ButtonRows() {
+    static const std::vector<ButtonRow> rows = {
+        {IDC_LANGUAGE, 70, {IDC_LOG_BUTTON}},
+        {IDC_TARGET, 100, {IDC_REFRESH, IDC_CHOOSE_TARGET}},
+        {IDC_SELECTION_SUMMARY, 100, {IDC_ACTION, IDC_SELECT_ALL, IDC_CLEAR_SELECTION, IDC_SELECT_OLD_DRIVERS}},
+    };
+    return rows;
+}
+
+constexpr int kModeButtons[] = {IDC_MODE_BACKUP, IDC_MODE_REMOVAL, IDC_MODE_INSTALLATION};
+
+// Room beside a text: its padding, and the glyph every row button shows first.
+constexpr int kTextPadding96 = 16;
+constexpr int kGlyphRoom96 = 20;
+constexpr int kSegmentPadding96 = 24;
+constexpr int kSearchInset96 = 3;
+
+HWND Control(const AppState& state, int id) { return ::GetDlgItem(state.MainWindow, id); }
+
+RECT DesignRect(const AppState& state, int id) {
+    const LayoutItem* item = FindLayoutItem(state.Layout, id);
+    return item ? ScaledDesignRect(state, *item) : RECT{};
+}
+
+int DesignWidth(const AppState& state, int id) { return RectWidth(DesignRect(state, id)); }
+
+// The design gap from the right edge of `left` to the left edge of `right`.
+int DesignGap(const AppState& state, int left, int right) {
+    return DesignRect(state, right).left - DesignRect(state, left).right;
+}
+
+int TextWidthOf(const AppState& state, int id) {
+    HWND control = Control(state, id);
+    if (id != IDC_ACTION) return TextWidthIn(control, nullptr, WindowTextOf(control));
+    // The action button must not change size with the mode or while busy.
+    int widest = 0;
+    for (const TextId text : {64u, 65u, 66u, 170u})
+        widest = std::max(widest, TextWidthIn(control, nullptr, GetText(state.Language, text)));
+    return widest;
+}
+
+int NeededRowButtonWidth(const AppState& state, int id) {
+    return std::max(DesignWidth(state, id),
+                    TextWidthOf(state, id) + ScaleForDpi(state, kTextPadding96 + kGlyphRoom96));
+}
+
+void FitButtonRow(const AppState& state, const ButtonRow& row, PlacedRects& placed) {
+    int previous = 0;
+    LONG previousLeft = 0;
+    for (const int id : row.Buttons) {
+        const auto found = placed.find(id);
+        if (found == placed.end()) continue;
+        RECT& r = found->second;
+        const LONG right = previous ? previousLeft - DesignGap(state, id, previous) : r.right;
+        r.right = right;
+        r.left = right - NeededRowButtonWidth(state, id);
+        previous = id;
+        previousLeft = r.left;
+    }
+    const auto anchor = placed.find(row.Anchor);
+    if (!previous || anchor == placed.end()) return;
+    RECT& a = anchor->second;
+    a.right = std::min<LONG>(a.right, previousLeft - DesignGap(state, row.Anchor, previous));
+    const int minimum = ScaleForDpi(state, row.AnchorMinimum96);
+    if (RectWidth(a) < minimum) a.left = a.right - minimum;
+}
+
+void FitModeButtons(const AppState& state, PlacedRects& placed) {
+    const auto first = placed.find(kModeButtons[0]);
+    if (first == placed.end()) return;
+    LONG x = first->second.left;
+    int previous = 0;
+    for (const int id : kModeButtons) {
+        const auto found = placed.find(id);
+        if (found == placed.end()) continue;
+        if (previous) x += DesignGap(state, previous, id);
+        // The selected segment shows its text in the semibold font.
+        HWND control = Control(state, id);
+        const int text = TextWidthIn(control, state.BodySemiboldFont, WindowTextOf(control));
+        const int width = std::max(DesignWidth(state, id), text + ScaleForDpi(state, kSegmentPadding96));
+        found->second.left = x;
+        found->second.right = x + width;
+        x = found->second.right;
+        previous = id;
+    }
+}
+
+void FitSettings(const AppState& state, PlacedRects& placed) {
+    const auto settings = placed.find(IDC_SETTINGS);
+    if (settings == placed.end()) return;
+    HWND control = Control(state, IDC_SETTINGS);
+    const int needed = TextWidthIn(control, nullptr, WindowTextOf(control)) + ScaleForDpi(state, kTextPadding96);
+    settings->second.left = settings->second.right - std::max(DesignWidth(state, IDC_SETTINGS), needed);
+}
+
+void FitSearch(const AppState& state, PlacedRects& placed) {
+    const auto label = placed.find(IDC_SEARCH_LABEL);
+    const auto frame = placed.find(IDC_SEARCH_FRAME);
+    const auto box = placed.find(IDC_SEARCH);
+    if (label == placed.end() || frame == placed.end() || box == placed.end()) return;
+    HWND labelControl = Control(state, IDC_SEARCH_LABEL);
+    // One pixel of slack, so the ellipsis style never shortens a text that fits.
+    label->second.right = label->second.left + TextWidthIn(labelControl, nullptr, WindowTextOf(labelControl)) + 1;
+    frame->second.left = label->second.right + DesignGap(state, IDC_SEARCH_LABEL, IDC_SEARCH_FRAME);
+    const RECT& f = frame->second;
+    const int inset = ScaleForDpi(state, kSearchInset96);
+    const int height = std::min<int>(RectHeight(f), LineHeightIn(Control(state, IDC_SEARCH)) + 2);
+    const LONG top = f.top + (RectHeight(f) - height) / 2;
+    box->second = {f.left + inset, top, f.right - inset, top + height};
+}
+
+}  // namespace
+
+int ExtraWidthForTexts(const AppState& state) {
+    int extra = 0;
+    for (const ButtonRow& row : ButtonRows()) {
+        if (!FindLayoutItem(state.Layout, row.Anchor)) continue;
+        int growth = 0;
+        for (const int id : row.Buttons) {
+            if (FindLayoutItem(state.Layout, id)) growth += NeededRowButtonWidth(state, id) - DesignWidth(state, id);
+        }
+        const int room = DesignWidth(state, row.Anchor) - ScaleForDpi(state, row.AnchorMinimum96);
+        extra = std::max(extra, growth - room);
+    }
+    return extra;
+}
+
+void FitTexts(const AppState& state, PlacedRects& placed) {
+    for (const ButtonRow& row : ButtonRows()) FitButtonRow(state, row, placed);
+    FitModeButtons(state, placed);
+    FitSettings(state, placed);
+    FitSearch(state, placed);
+}
