@@ -122,5 +122,4 @@ struct AppState {
     bool CloseRequested = false;     // the window was closed while busy
     bool ProgressMarquee = false;
     bool StatusIsTemporary = false;  // a result that the next change replaces with "Ready"
-    bool StickyResultStatus = false; // the status line shows the automatic selection's result
 };

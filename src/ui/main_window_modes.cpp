@@ -6,7 +6,7 @@
 #include "ui/main_window_enabling.h"
 #include "ui/main_window_tooltips.h"
 #include "ui/package_tree.h"
-#include "ui/sticky_status.h"
+#include "ui/status_line.h"
 #include "ui/window_layout.h"
 
 namespace {
@@ -85,7 +85,7 @@ void UpdatePathControls(AppState& state) {
 }
 
 void UpdateModeControls(AppState& state, const PackageTreeView* view) {
-    if (state.Mode != AppMode::Removal) ResetStickyStatus(state);
+    if (state.Mode != AppMode::Removal) ResetStatusIfTemporary(state);
     state.Updating = true;
     const ModeTexts texts = TextsOf(state);
     const LangId language = state.Language;

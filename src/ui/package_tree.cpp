@@ -16,7 +16,7 @@
 #include "ui/main_window_controls.h"
 #include "ui/package_labels.h"
 #include "ui/package_tree_items.h"
-#include "ui/sticky_status.h"
+#include "ui/status_line.h"
 #include "ui/window_text.h"
 
 namespace {
@@ -225,7 +225,7 @@ void CheckVisiblePackages(AppState& state, bool check) {
         SyncCheckImages(tree, TreeView_GetRoot(tree));
         if (check) TreeView_SelectItem(tree, nullptr);
     }
-    ResetStickyStatus(state);
+    ResetStatusIfTemporary(state);
     UpdateSelectionSummary(state);
     if (check || state.Details.Key == kSelectedPackagesKey)
         ShowSelectedSummary(state, NodeOf(tree, TreeView_GetSelection(tree)));

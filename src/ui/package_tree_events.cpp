@@ -7,9 +7,9 @@
 #include "ui/details_pane.h"
 #include "ui/main_window.h"
 #include "ui/package_tree.h"
+#include "ui/status_line.h"
 #include "ui/package_tree_items.h"
 #include "ui/palette.h"
-#include "ui/sticky_status.h"
 
 namespace {
 
@@ -33,14 +33,14 @@ void OnCheckToggled(AppState& state, HWND tree, HTREEITEM item, UINT newImage) {
         SyncCheckImages(tree, TreeView_GetRoot(tree));
     }
     if (state.Details.Key == kSelectedPackagesKey) {
-        ResetStickyStatus(state);
+        ResetStatusIfTemporary(state);
         UpdateSelectionSummary(state);
         ShowSelectedSummary(state, node);
         return;
     }
     // Selecting the toggled item shows its details through the selection notification.
     if (TreeView_GetSelection(tree) != item) TreeView_SelectItem(tree, item);
-    ResetStickyStatus(state);
+    ResetStatusIfTemporary(state);
     UpdateSelectionSummary(state);
 }
 

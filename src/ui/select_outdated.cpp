@@ -24,7 +24,7 @@ bool CanSelect(const AppState& state) {
 void ShowReport(AppState& state, const OutdatedSelectionReport& report) {
     if (!report.StatusText.empty()) {
         SetStatus(state, report.StatusText, report.Percent);
-        state.StickyResultStatus = report.StickyStatus;
+        state.StatusIsTemporary = report.StickyStatus;
     }
     if (report.MessageText.empty()) return;
     const UINT icon = report.MessageIcon == SelectionMessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION;

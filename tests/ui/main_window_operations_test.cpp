@@ -17,6 +17,7 @@
 #include "sample_windows.h"
 #include "tests/operations/seven_zip_on_path.h"
 #include "ui/main_window_controls.h"
+#include "ui/status_line.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ TEST_F(MainWindowTest, SelectOldDriversChecksTheOutdatedPackagesAndExplainsEach)
     EXPECT_EQ(CheckedPackages(), (std::vector<std::wstring>{L"oem1.inf", L"oem3.inf", L"oem7.inf"}));
     EXPECT_TRUE(boxes_.Boxes().empty());
     EXPECT_TRUE(StartsWith(Text(IDC_STATUS_LINE), T(139) + L"3; ")) << Text(IDC_STATUS_LINE);
-    EXPECT_TRUE(state_.StickyResultStatus);
+    EXPECT_TRUE(state_.StatusIsTemporary);
     const std::vector<std::wstring> log = Logged();
     EXPECT_EQ(CountStartingWith(log, L"Выделен устаревший пакет: "), 3u);
     EXPECT_TRUE(StartsWith(log.back(), L"Автоматический выбор завершён. " + Text(IDC_STATUS_LINE)));
@@ -129,6 +130,14 @@ TEST_F(MainWindowTest, SelectOldDriversChecksTheOutdatedPackagesAndExplainsEach)
     Click(IDC_MODE_BACKUP);
     EXPECT_EQ(Text(IDC_STATUS_LINE), T(67));
     EXPECT_EQ(CheckedPackages().size(), 3u) << "the checks stay for a backup";
+
+    // Only the result itself is replaced: a status shown after it stays.
+    Click(IDC_MODE_REMOVAL);
+    Click(IDC_SELECT_OLD_DRIVERS);
+    ASSERT_NE(Text(IDC_STATUS_LINE), T(67));
+    SetStatus(state_, L"a newer status", kProgressUnchanged);
+    Click(IDC_MODE_BACKUP);
+    EXPECT_EQ(Text(IDC_STATUS_LINE), L"a newer status");
 }
 
 TEST_F(MainWindowTest, SelectOldDriversWithNothingOutdatedSaysWhatItLeavesAlone) {
