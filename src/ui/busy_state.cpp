@@ -57,6 +57,8 @@ void SetBusy(AppState& state, bool busy) {
         UpdateOldDriversButton(state);
         UpdateSelectionSummary(state);
     }
+    // Its glyph and colours follow the busy state even when its text does not change.
+    if (action) ::InvalidateRect(action, nullptr, FALSE);
     UpdateSevenZipHint(state);
     LayoutMainWindow(state);
     if (!busy && state.CloseRequested && window) ::PostMessageW(window, WM_CLOSE, 0, 0);

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <string>
-
 #include "ui/dpi_scaling.h"
 #include "ui/window_text.h"
 
@@ -42,12 +40,15 @@ void TrackButtonHover(HWND button) { ::SetWindowSubclass(button, HoverProc, kHov
 
 bool IsButtonHovered(HWND button) { return ::GetPropW(button, kHoveredProperty) != nullptr; }
 
+void DrawButtonItem(const DRAWITEMSTRUCT& item, ButtonLook look, const ButtonGlyph& glyph, UINT dpi) {
+    look.State = ButtonStateFromDrawItem(item, IsButtonHovered(item.hwndItem));
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
+    DrawOwnerDrawnButton(item.hDC, item.rcItem, look, glyph, WindowTextOf(item.hwndItem), font, dpi);
+}
+
 void DrawDialogButton(const DRAWITEMSTRUCT& item, ButtonKind kind, COLORREF behind, const ButtonGlyph& glyph) {
-    const std::wstring text = WindowTextOf(item.hwndItem);
     ButtonLook look;
     look.Kind = kind;
-    look.State = ButtonStateFromDrawItem(item, IsButtonHovered(item.hwndItem));
     look.Behind = behind;
-    const auto font = reinterpret_cast<HFONT>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
-    DrawOwnerDrawnButton(item.hDC, item.rcItem, look, glyph, text, font, WindowDpi(item.hwndItem));
+    DrawButtonItem(item, look, glyph, WindowDpi(item.hwndItem));
 }

@@ -8,6 +8,7 @@
 #include "platform/text_encoding.h"
 #include "ui/about_dialog.h"
 #include "ui/details_pane.h"
+#include "ui/main_window_buttons.h"
 #include "ui/main_window_commands.h"
 #include "ui/main_window_controls.h"
 #include "ui/main_window_hover.h"
@@ -94,8 +95,12 @@ INT_PTR HandleMessage(HWND window, AppState& state, UINT message, WPARAM wParam,
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED: EndSplitterDrag(state); return FALSE;
     case WM_PAINT: PaintMainWindow(state); return TRUE;
+    case WM_PRINTCLIENT: DrawMainWindowSurface(state, reinterpret_cast<HDC>(wParam)); return TRUE;
     case WM_ERASEBKGND: return Answer(window, TRUE);
-    case WM_DRAWITEM: return DrawMainWindowFrame(state, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        return DrawMainWindowFrame(state, item) || DrawMainWindowButton(state, item) ? TRUE : FALSE;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:

@@ -76,8 +76,8 @@ void LoadHelpIcon(AppState& state) {
     HICON previous = state.HelpIcon;
     state.HelpIcon = StockHelpIcon(ScaleForDpi(state, kHelpIconSize96));
     if (button) {
-        ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(state.HelpIcon));
         if (!state.HelpIcon) ::ShowWindow(button, SW_HIDE);
+        ::InvalidateRect(button, nullptr, FALSE);
     }
     if (previous) ::DestroyIcon(previous);
 }

@@ -16,6 +16,11 @@ void ShowHelpButton(const AppState& state, bool shown) {
     if (HWND help = ::GetDlgItem(state.MainWindow, IDC_HELP_BUTTON)) ::ShowWindow(help, shown ? SW_SHOWNA : SW_HIDE);
 }
 
+// Its fill shows whether the pointer is over it.
+void RepaintHelpButton(const AppState& state) {
+    if (HWND help = ::GetDlgItem(state.MainWindow, IDC_HELP_BUTTON)) ::InvalidateRect(help, nullptr, FALSE);
+}
+
 bool* HoverFlag(AppState& state, HWND control) {
     switch (::GetDlgCtrlID(control)) {
     case IDC_MODE_TITLE: return &state.TitleHovered;
@@ -33,6 +38,7 @@ void OnHoverMove(AppState& state, HWND control) {
     TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, control, 0};
     ::TrackMouseEvent(&track);
     if (hovered == &state.TitleHovered) SetTitleFont(state, true);
+    if (hovered == &state.HelpHovered) RepaintHelpButton(state);
     if (state.HelpIcon) ShowHelpButton(state, true);
 }
 
@@ -41,6 +47,7 @@ void OnHoverLeave(AppState& state, HWND control) {
     if (!hovered || !*hovered) return;
     *hovered = false;
     if (hovered == &state.TitleHovered) SetTitleFont(state, false);
+    if (hovered == &state.HelpHovered) RepaintHelpButton(state);
     ::SetTimer(state.MainWindow, kHelpHideTimer, kHelpHideDelayMs, nullptr);
 }
 

@@ -13,6 +13,7 @@
 #include "ui/control_theme.h"
 #include "ui/dpi_scaling.h"
 #include "ui/main_window.h"
+#include "ui/main_window_buttons.h"
 #include "ui/main_window_controls.h"
 #include "ui/main_window_fonts.h"
 #include "ui/main_window_hover.h"
@@ -103,12 +104,6 @@ void SetUpTree(AppState& state) {
     ::SetWindowPos(tree, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
 }
 
-void SetUpChooseButton(AppState& state) {
-    state.DriveIcon = SystemDriveIcon();
-    if (HWND choose = Control(state, IDC_CHOOSE_TARGET))
-        ::SendMessageW(choose, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(state.DriveIcon));
-}
-
 void ThemeInputs(const AppState& state) {
     for (const int id : {IDC_TARGET, IDC_LANGUAGE, IDC_SEARCH, IDC_SOURCE_PATH, IDC_SEVEN_ZIP_CHOICE}) {
         if (HWND control = Control(state, id)) ApplyExplorerTheme(control);
@@ -136,8 +131,9 @@ bool OnInitMainWindow(HWND window, AppState& state) {
     SetUpProgressBar(state);
     ApplyMainWindowFonts(state);
     LoadHelpIcon(state);
-    SetUpChooseButton(state);
+    state.DriveIcon = SystemDriveIcon();
     InstallControlSubclasses(state);
+    TrackMainWindowButtonHover(state);
     SetUpTree(state);
     ThemeInputs(state);
     CreateMainWindowTooltips(state);

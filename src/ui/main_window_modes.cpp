@@ -55,13 +55,10 @@ void Enable(const AppState& state, int id, bool enabled) {
     if (HWND control = Control(state, id)) ::EnableWindow(control, enabled);
 }
 
-void MarkModeButtons(const AppState& state) {
-    const int selected = IDC_MODE_BACKUP + static_cast<int>(state.Mode);
+// The segments draw the selection from the mode.
+void RepaintModeButtons(const AppState& state) {
     for (const int id : {IDC_MODE_BACKUP, IDC_MODE_REMOVAL, IDC_MODE_INSTALLATION}) {
-        if (HWND button = Control(state, id)) {
-            ::SendMessageW(button, BM_SETCHECK, id == selected ? BST_CHECKED : BST_UNCHECKED, 0);
-            ::InvalidateRect(button, nullptr, TRUE);
-        }
+        if (HWND button = Control(state, id)) ::InvalidateRect(button, nullptr, FALSE);
     }
 }
 
@@ -101,7 +98,7 @@ void UpdateModeControls(AppState& state, const PackageTreeView* view) {
         ::SendMessageW(choice, BM_SETCHECK, ChoiceOf(state) ? BST_CHECKED : BST_UNCHECKED, 0);
     SetText(state, IDC_HINT, texts.Hint ? GetText(language, texts.Hint) : L"");
     if (!state.Busy) SetText(state, IDC_ACTION, GetText(language, ModeActionText(state.Mode)));
-    MarkModeButtons(state);
+    RepaintModeButtons(state);
 
     UpdateOldDriversButton(state);
     UpdatePathControls(state);

@@ -1,9 +1,12 @@
 #include "ui/main_window_paint.h"
 
 #include "ui/dialog_geometry.h"
+#include "ui/gdi_handles.h"
+#include "ui/main_window_buttons.h"
 #include "ui/main_window_controls.h"
 #include "ui/palette.h"
 #include "ui/rounded_shapes.h"
+#include "ui/segmented_control.h"
 #include "ui/solid_fill.h"
 #include "ui/window_bands.h"
 #include "ui/window_layout.h"
@@ -13,7 +16,6 @@ namespace {
 constexpr int kHeaderGap96 = 5;  // band ends above the "Target Windows" row
 constexpr int kFooterGap96 = 4;  // band starts above the action button
 constexpr int kSearchFrameEllipse96 = 6;
-
 
 bool InRange(int id, int first, int last) { return id >= first && id <= last; }
 
@@ -63,8 +65,27 @@ COLORREF BackgroundOf(int id) {
 
 void PaintMainWindow(AppState& state) {
     PAINTSTRUCT paint{};
-    HDC dc = ::BeginPaint(state.MainWindow, &paint);
-    if (!dc) return;
+    HDC windowDc = ::BeginPaint(state.MainWindow, &paint);
+    if (!windowDc) return;
+    RECT client{};
+    ::GetClientRect(state.MainWindow, &client);
+    // Drawn off screen and copied in one step, so a resize never shows the
+    // bare window colour between the bands and the strip.
+    MemoryDc buffer(::CreateCompatibleDC(windowDc));
+    BitmapHandle bitmap(buffer ? ::CreateCompatibleBitmap(windowDc, RectWidth(client), RectHeight(client)) : nullptr);
+    {
+        const SelectedObject selected(buffer.get(), bitmap.get());
+        HDC dc = bitmap ? buffer.get() : windowDc;
+        DrawMainWindowSurface(state, dc);
+        if (bitmap) {
+            const RECT& r = paint.rcPaint;
+            ::BitBlt(windowDc, r.left, r.top, RectWidth(r), RectHeight(r), dc, r.left, r.top, SRCCOPY);
+        }
+    }
+    ::EndPaint(state.MainWindow, &paint);
+}
+
+void DrawMainWindowSurface(const AppState& state, HDC dc) {
     RECT client{};
     ::GetClientRect(state.MainWindow, &client);
     FillSolidRect(dc, client, kColorWindow);
@@ -72,7 +93,7 @@ void PaintMainWindow(AppState& state) {
     DrawHeaderBand(dc, {client.left, client.top, client.right, targetRow.top - ScaleForDpi(state, kHeaderGap96)});
     const RECT action = ChildRect(state.MainWindow, IDC_ACTION);
     DrawFooterBand(dc, {client.left, action.top - ScaleForDpi(state, kFooterGap96), client.right, client.bottom});
-    ::EndPaint(state.MainWindow, &paint);
+    DrawSegmentStrip(dc, ModeStripRect(state), state.Dpi);
 }
 
 bool DrawMainWindowFrame(AppState& state, const DRAWITEMSTRUCT& item) {

@@ -7,6 +7,10 @@
 
 void PaintMainWindow(AppState& state);
 
+// The window's own surface (bands and the mode strip) into any device context;
+// WM_PAINT draws it off screen, WM_PRINTCLIENT into the caller's context.
+void DrawMainWindowSurface(const AppState& state, HDC dc);
+
 // WM_DRAWITEM of the drawn frames; false for other controls.
 bool DrawMainWindowFrame(AppState& state, const DRAWITEMSTRUCT& item);
 
