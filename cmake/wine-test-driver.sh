@@ -28,7 +28,7 @@ wine_make_prefix
 # A display of our own, so window tests never touch the user's screen.
 for n in $(seq 90 140); do
   if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-    Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 2880x1800x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$n"
     break

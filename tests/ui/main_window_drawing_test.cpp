@@ -16,9 +16,6 @@ namespace {
 
 using test::MainWindowTest;
 
-LONG Width(const RECT& r) { return r.right - r.left; }
-LONG Height(const RECT& r) { return r.bottom - r.top; }
-
 bool Near(COLORREF a, COLORREF b, int tolerance = 6) {
     return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
            std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
@@ -56,13 +53,7 @@ TEST_F(MainWindowTest, SurfaceHasItsBandsAndTheModeStripAtEveryScale) {
     Open();
     for (const UINT dpi : {96u, 144u}) {
         SCOPED_TRACE(dpi);
-        if (dpi != state_.Dpi) {
-            RECT frame{};
-            ::GetWindowRect(window_, &frame);
-            RECT suggested{frame.left, frame.top, frame.left + Width(frame) * 3 / 2, frame.top + Height(frame) * 3 / 2};
-            ::SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-            Pump();
-        }
+        ChangeDpi(dpi);
         RECT client{};
         ::GetClientRect(window_, &client);
         DrawingCanvas surface(client.right, client.bottom, RGB(1, 2, 3));

@@ -128,6 +128,19 @@ void MainWindowTest::ChooseComboItem(int id, int item) {
     Pump();
 }
 
+void MainWindowTest::ChangeDpi(UINT dpi) {
+    if (dpi == state_.Dpi) return;
+    RECT frame{};
+    ::GetWindowRect(window_, &frame);
+    const auto scale = [&](LONG value) {
+        return static_cast<LONG>(::MulDiv(value, static_cast<int>(dpi), static_cast<int>(state_.Dpi)));
+    };
+    RECT suggested{frame.left, frame.top, frame.left + scale(frame.right - frame.left),
+                   frame.top + scale(frame.bottom - frame.top)};
+    ::SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+}
+
 void MainWindowTest::TypeInto(int id, const std::wstring& text) {
     ::SetWindowTextW(Control(id), text.c_str());
     Pump();

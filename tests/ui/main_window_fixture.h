@@ -66,6 +66,9 @@ protected:
     void TypeInto(int id, const std::wstring& text);
     // A key pressed in a control, routed through the dialog manager.
     void PressKey(int id, UINT key, bool control = false);
+    // The window moved to a monitor of `dpi`: WM_DPICHANGED with the window's
+    // size scaled as the system suggests it.
+    void ChangeDpi(UINT dpi);
 
     HWND Control(int id) const { return ::GetDlgItem(window_, id); }
     std::wstring Text(int id) const;
