@@ -47,15 +47,9 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${QB_DEMO_HEADLESS:-}" ]; then
   exit 0
 fi
 
-display=""
-for n in $(seq 150 199); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1280x860x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-sleep 1
+xvfb_pid=""
+trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
+start_private_xvfb 150 199 1280x860x24
 "$wine" explorer /desktop=Quillbay,1280x860 "$bin/Quillbay.exe" &
 sleep 6
 shot=$build/demo-screenshot.png

@@ -26,18 +26,8 @@ echo "wine-test-driver: creating prefix $prefix"
 wine_make_prefix
 
 # A display of our own, so window tests never touch the user's screen.
-for n in $(seq 90 140); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-    Xvfb ":$n" -screen 0 2880x1800x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    break
-  fi
-done
-for _ in $(seq 1 50); do
-  [ -e "/tmp/.X11-unix/${DISPLAY#:}" ] || [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break
-  sleep 0.1
-done
+# A large screen, so the window fits it at 200 % and above.
+start_private_xvfb 90 140 2880x1800x24
 
 "$wineserver" -p
 # Warm the server up so the first test does not pay for it.

@@ -19,6 +19,8 @@ constexpr wchar_t kNoValue[] = L"\u2014";
 
 void SetText(const AppState& state, int id, const std::wstring& text) {
     ::SetDlgItemTextW(state.MainWindow, id, text.c_str());
+    // A drawn static is not repainted by a new text of its own accord.
+    if (id == IDC_DETAILS_BADGE) ::InvalidateRect(::GetDlgItem(state.MainWindow, id), nullptr, FALSE);
 }
 
 void SetRow(const AppState& state, int row, TextId label, const std::wstring& value) {

@@ -1,5 +1,6 @@
 #include "ui/dpi_scaling.h"
 
+#include "ui/gdi_handles.h"
 #include "ui/system_function.h"
 
 namespace {
@@ -24,9 +25,8 @@ UINT WindowDpiUsing(HWND window, GetDpiForWindowFunction perWindowDpi) {
     if (perWindowDpi && window) {
         if (const UINT dpi = perWindowDpi(window)) return dpi;
     }
-    if (const HDC dc = ::GetDC(window)) {
-        const int logPixels = ::GetDeviceCaps(dc, LOGPIXELSY);
-        ::ReleaseDC(window, dc);
+    if (const WindowDC dc(window); dc) {
+        const int logPixels = ::GetDeviceCaps(dc.get(), LOGPIXELSY);
         if (logPixels > 0) return static_cast<UINT>(logPixels);
     }
     return kDefaultDpi;

@@ -1,5 +1,6 @@
 #include "ui/main_window_paint.h"
 
+#include "ui/badge.h"
 #include "ui/dialog_geometry.h"
 #include "ui/gdi_handles.h"
 #include "ui/main_window_buttons.h"
@@ -10,6 +11,7 @@
 #include "ui/solid_fill.h"
 #include "ui/window_bands.h"
 #include "ui/window_layout.h"
+#include "ui/window_text.h"
 
 namespace {
 
@@ -100,6 +102,9 @@ bool DrawMainWindowFrame(AppState& state, const DRAWITEMSTRUCT& item) {
     switch (item.CtlID) {
     case IDC_DETAILS_FRAME:
     case IDC_BOTTOM_PANEL: DrawCard(item.hDC, item.rcItem, state.Dpi); return true;
+    case IDC_DETAILS_BADGE:
+        DrawBadge(item.hDC, item.rcItem, WindowTextOf(item.hwndItem), state.BodyFont, kColorWhite, state.Dpi);
+        return true;
     case IDC_SEARCH_FRAME: {
         const bool focused = ::GetFocus() == ::GetDlgItem(state.MainWindow, IDC_SEARCH);
         FillSolidRect(item.hDC, item.rcItem, kColorWindow);

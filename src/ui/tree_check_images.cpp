@@ -90,10 +90,10 @@ HIMAGELIST PadCheckImages(HIMAGELIST original, int gap) {
 
     HIMAGELIST images = ImageList_Create(padded.cx, padded.cy, ILC_COLOR32 | ILC_MASK, kImageCount, 0);
     if (!images) return nullptr;
-    const HDC screen = ::GetDC(nullptr);
+    const WindowDC screen(nullptr);
     for (int index = 0; index < kImageCount; ++index) {
         const bool drawn = index >= available;
-        PaddedImage image = DrawPadded(original, drawn ? static_cast<int>(kUncheckedImage) : index, padded, screen);
+        PaddedImage image = DrawPadded(original, drawn ? static_cast<int>(kUncheckedImage) : index, padded, screen.get());
         if (image.Pixels && drawn) MarkPartlyChecked(image, box, padded.cx);
         if (!image.Pixels || ImageList_Add(images, image.Colour.get(), image.Mask.get()) < 0) {
             ImageList_Destroy(images);
@@ -101,7 +101,6 @@ HIMAGELIST PadCheckImages(HIMAGELIST original, int gap) {
             break;
         }
     }
-    ::ReleaseDC(nullptr, screen);
     return images;
 }
 

@@ -1,5 +1,5 @@
 // Drives a running Quillbay main window from outside, for the screenshots:
-//   qb-window-driver --desktop NAME [--language N] [--mode N]
+//   qb-window-driver --desktop NAME [--expect-dpi N] [--language N] [--mode N]
 //                    [--install-folder PATH] [--search TEXT] [--select-all] [--close]
 // Joins the window's desktop (a Wine virtual desktop is one), waits for the
 // window and for it to be idle, applies the steps in order and returns once the
@@ -89,7 +89,14 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 3; i < argc; ++i) {
         const std::wstring option = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (option == L"--language" && hasValue) {
+        if (option == L"--expect-dpi" && hasValue) {
+            // A scaling setting Wine ignored would silently give 100 % shots.
+            const UINT expected = static_cast<UINT>(std::stoi(argv[++i]));
+            if (const UINT dpi = ::GetDpiForWindow(window); dpi != expected) {
+                std::fprintf(stderr, "qb-window-driver: the window has %u DPI, not %u\n", dpi, expected);
+                return 1;
+            }
+        } else if (option == L"--language" && hasValue) {
             ChooseLanguage(window, std::stoi(argv[++i]));
         } else if (option == L"--mode" && hasValue) {
             Click(window, IDC_MODE_BACKUP + std::stoi(argv[++i]));

@@ -9,6 +9,7 @@
 #include "main_window_fixture.h"
 #include "sample_windows.h"
 #include "ui/busy_state.h"
+#include "ui/details_pane.h"
 #include "ui/main_window_controls.h"
 #include "ui/palette.h"
 
@@ -146,4 +147,21 @@ TEST_F(MainWindowTest, ModeSegmentsAndActionButtonFollowModeAndBusyState) {
     Click(IDC_MODE_INSTALLATION);
     ASSERT_FALSE(Enabled(IDC_ACTION)) << "nothing was read from the source yet";
     EXPECT_TRUE(IsColour(fill(IDC_ACTION), kColorMuted, 1));
+}
+
+TEST_F(MainWindowTest, SizeBadgeIsAnAccentPillOnTheCard) {
+    Open();
+    DriverPackage package;
+    package.PublishedName = L"oem4.inf";
+    package.OriginalInfName = L"qtgfx.inf";
+    package.SizeBytes = 5 * 1024 * 1024;
+    ShowPackageDetails(state_, package);
+    const ControlImage badge(Control(IDC_DETAILS_BADGE));
+    const int w = badge.Canvas().Width();
+    const int h = badge.Canvas().Height();
+    EXPECT_TRUE(IsColour(badge.At(w / 2, 0), kColorAccent, 12)) << "border";
+    EXPECT_TRUE(IsColour(badge.At(2, h / 2), kColorAccentLight, 4)) << "fill";
+    bool text = false;
+    for (int x = w / 4; x < w * 3 / 4 && !text; ++x) text = Near(badge.At(x, h / 2), kColorAccent, 40);
+    EXPECT_TRUE(text) << "the size in accent colour";
 }
