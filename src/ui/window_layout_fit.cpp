@@ -97,7 +97,7 @@ void FitModeButtons(const AppState& state, PlacedRects& placed) {
         // The selected segment shows its text in the semibold font.
         HWND control = Control(state, id);
         const int text = TextWidthIn(control, state.BodySemiboldFont, WindowTextOf(control));
-        const int width = std::max(DesignWidth(state, id), text + ScaleForDpi(state, kSegmentPadding96));
+        const int width = text + ScaleForDpi(state, kSegmentPadding96);
         found->second.left = x;
         found->second.right = x + width;
         x = found->second.right;
@@ -109,8 +109,8 @@ void FitSettings(const AppState& state, PlacedRects& placed) {
     const auto settings = placed.find(IDC_SETTINGS);
     if (settings == placed.end()) return;
     HWND control = Control(state, IDC_SETTINGS);
-    const int needed = TextWidthIn(control, nullptr, WindowTextOf(control)) + ScaleForDpi(state, kTextPadding96);
-    settings->second.left = settings->second.right - std::max(DesignWidth(state, IDC_SETTINGS), needed);
+    settings->second.left =
+        settings->second.right - TextWidthIn(control, nullptr, WindowTextOf(control)) - ScaleForDpi(state, kSegmentPadding96);
 }
 
 void FitSearch(const AppState& state, PlacedRects& placed) {
