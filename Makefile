@@ -1,7 +1,7 @@
 # Entry points for a fresh Debian 12 machine:
 #   make demo   installs what is missing, builds, runs Quillbay on a sample Windows
 #   make test   builds and runs every test under Wine
-#   make screenshots  renders the main window in each mode into $(BUILD)/screenshots
+#   make screenshots  renders the main window in each mode, language and scaling into $(BUILD)/screenshots
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=

@@ -3,7 +3,8 @@
 # nothing when they are all present.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 googletest
-          wine wine64 xvfb xauth x11-utils imagemagick 7zip libhivex-bin libwin-hivex-perl libgtest-dev clang libclang-rt-14-dev python3)
+          wine wine64 xvfb xauth x11-utils imagemagick 7zip libhivex-bin libwin-hivex-perl libgtest-dev clang libclang-rt-14-dev python3
+          fonts-wine fonts-wqy-microhei fonts-tlwg-loma-ttf)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Renders the main window in each mode, in English and Russian, against the
-# sample Driver Store, into <build>/screenshots/*.png: Quillbay.exe runs in a
-# Wine virtual desktop (so the window has its caption) on a display of its own,
-# qb-window-driver switches language and mode, and imagemagick takes each shot.
+# Renders the main window in each mode and each interface language at 100, 150
+# and 200 % display scaling, against the sample Driver Store, into
+# <build>/screenshots/<scale>/main-window-<language>-<mode>.png. Quillbay.exe
+# runs in a Wine virtual desktop (so the window has its caption) on a display of
+# its own, qb-window-driver switches language and mode, and imagemagick takes
+# each shot of the desktop.
 #   cmake/screenshots.sh <build dir>
 set -euo pipefail
 build=$(cd "${1:?usage: screenshots.sh <build dir>}" && pwd)
@@ -18,36 +20,57 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Indexed by the language box's item data and by the mode buttons' order.
+languages=(russian english chinese french german indonesian thai japanese)
+modes=(backup removal installation)
+# Percent, DPI and a desktop that holds the whole window at that DPI (the
+# window shrinks to the work area otherwise).
+scales=("100 96 1100x760" "150 144 1620x1080" "200 192 2160x1400")
+
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "screenshots: creating the prefix $WINEPREFIX"
   wine_make_prefix
 fi
-"$wineserver" -p
+# Wine has none of the Windows faces the program names for Chinese, Japanese
+# and Thai; the host's fonts answer to those names instead of boxes.
+replacements='HKCU\Software\Wine\Fonts\Replacements'
+for face in "Microsoft YaHei UI=WenQuanYi Micro Hei" "Yu Gothic UI=WenQuanYi Micro Hei" "Leelawadee UI=Loma"; do
+  "$wine" reg add "$replacements" /v "${face%%=*}" /d "${face#*=}" /f >/dev/null
+done
 "$wine" "$bin/qb-seed.exe" current >/dev/null
 # An offline copy of the sample Windows serves as the install source.
 sources='C:\quillbay-sources'
 "$wine" "$bin/qb-seed.exe" offline "$sources" >/dev/null
 install_folder="$sources"'\Windows\System32\DriverStore\FileRepository'
 
-start_private_xvfb 150 199 1280x860x24
-
-mkdir -p "$out"
-"$wine" explorer /desktop=Quillbay,1280x860 "$bin/Quillbay.exe" >/dev/null 2>&1 &
+start_private_xvfb 150 199 2160x1400x24
+rm -rf "$out"
 driver() { "$wine" "$bin/qb-window-driver.exe" --desktop Quillbay "$@"; }
 
-modes=(backup removal installation)
-for language in 1 0; do
-  [ "$language" = 1 ] && name=english || name=russian
-  driver --language "$language"
+for entry in "${scales[@]}"; do
+  read -r percent dpi desktop <<<"$entry"
+  # Every Wine process reads the DPI when it starts, so the desktop and the
+  # program start afresh after the change.
+  "$wineserver" -k >/dev/null 2>&1 || true
+  "$wineserver" -w
+  "$wineserver" -p
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+  "$wine" explorer /desktop=Quillbay,"$desktop" "$bin/Quillbay.exe" >/dev/null 2>&1 &
+  driver --expect-dpi "$dpi"
+  mkdir -p "$out/$percent"
+  # Mode-major: each mode's setup is done once and survives language changes.
   for mode in 0 1 2; do
     case $mode in
       0) driver --mode 0 ;;
       1) driver --mode 1 --search qtgfx --select-all --search '' ;;
       2) driver --mode 2 --install-folder "$install_folder" ;;
     esac
-    shot="$out/main-window-$name-${modes[$mode]}.png"
-    import -window root "$shot"
-    echo "screenshots: $shot"
+    for language in "${!languages[@]}"; do
+      driver --language "$language"
+      shot="$out/$percent/main-window-${languages[$language]}-${modes[$mode]}.png"
+      import -window root -crop "$desktop+0+0" +repage "$shot"
+    done
+    echo "screenshots: $out/$percent/main-window-*-${modes[$mode]}.png"
   done
+  driver --close
 done
-driver --close
