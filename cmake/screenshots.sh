@@ -37,6 +37,10 @@ replacements='HKCU\Software\Wine\Fonts\Replacements'
 for face in "Microsoft YaHei UI=WenQuanYi Micro Hei" "Yu Gothic UI=WenQuanYi Micro Hei" "Leelawadee UI=Loma"; do
   "$wine" reg add "$replacements" /v "${face%%=*}" /d "${face#*=}" /f >/dev/null
 done
+# The Thai face has no Cyrillic for the Browse button; Windows falls back to
+# another face for such letters, and so does Wine with a font link.
+"$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+  /v Loma /t REG_MULTI_SZ /d 'tahoma.ttf,Tahoma' /f >/dev/null
 "$wine" "$bin/qb-seed.exe" current >/dev/null
 # An offline copy of the sample Windows serves as the install source.
 sources='C:\quillbay-sources'

@@ -129,6 +129,31 @@ void FitSearch(const AppState& state, PlacedRects& placed) {
     box->second = {f.left + inset, top, f.right - inset, top + height};
 }
 
+// The drop-down boxes of the two top rows are as high as their font makes them,
+// taller than the design rows of the buttons and the label beside them, which
+// take the box's height so that their centred texts line up with its text.
+void AlignWithDropDownBoxes(const AppState& state, PlacedRects& placed) {
+    struct BoxRow {
+        int Box;
+        std::vector<int> Beside;
+    };
+    static const BoxRow rows[] = {
+        {IDC_LANGUAGE, {IDC_LOG_BUTTON}},
+        {IDC_TARGET, {IDC_TARGET_LABEL, IDC_CHOOSE_TARGET, IDC_REFRESH}},
+    };
+    for (const BoxRow& row : rows) {
+        const auto box = placed.find(row.Box);
+        RECT closed{};
+        if (box == placed.end() || !::GetWindowRect(Control(state, row.Box), &closed)) continue;
+        for (const int id : row.Beside) {
+            const auto control = placed.find(id);
+            if (control == placed.end()) continue;
+            control->second.top = box->second.top;
+            control->second.bottom = box->second.top + RectHeight(closed);
+        }
+    }
+}
+
 }  // namespace
 
 int ExtraWidthForTexts(const AppState& state) {
@@ -150,4 +175,5 @@ void FitTexts(const AppState& state, PlacedRects& placed) {
     FitModeButtons(state, placed);
     FitSettings(state, placed);
     FitSearch(state, placed);
+    AlignWithDropDownBoxes(state, placed);
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "main_window_fixture.h"
@@ -88,6 +89,13 @@ TEST_F(MainWindowTest, ControlsFollowTheirAnchorsAtEveryScale) {
         const RECT progress = ClientRectOf(IDC_PROGRESS);
         EXPECT_EQ(progress.left, action.left);
         EXPECT_EQ(progress.right, action.right);
+        // The top rows line up with their drop-down boxes at every scale.
+        for (const auto& [box, beside] : {std::pair{IDC_TARGET, IDC_REFRESH}, std::pair{IDC_TARGET, IDC_CHOOSE_TARGET},
+                                          std::pair{IDC_TARGET, IDC_TARGET_LABEL}, std::pair{IDC_LANGUAGE, IDC_LOG_BUTTON}}) {
+            SCOPED_TRACE(beside);
+            EXPECT_EQ(ClientRectOf(beside).top, ClientRectOf(box).top);
+            EXPECT_EQ(ClientRectOf(beside).bottom, ClientRectOf(box).bottom);
+        }
     }
 }
 
@@ -114,12 +122,12 @@ TEST_F(MainWindowTest, SplitterMovesTheTreeEdgeWithinBothMinimums) {
 TEST_F(MainWindowTest, DpiChangeScalesTheLayoutAndTheFonts) {
     Open();
     ASSERT_EQ(state_.Dpi, 96u) << "the test display runs at 96 DPI";
-    const RECT refresh = ClientRectOf(IDC_REFRESH);
+    const RECT selectAll = ClientRectOf(IDC_SELECT_ALL);
     const RECT tree = ClientRectOf(IDC_PACKAGE_TREE);
     ChangeDpi(144);
 
     EXPECT_EQ(state_.Dpi, 144u);
-    EXPECT_NEAR(Height(ClientRectOf(IDC_REFRESH)), Height(refresh) * 3 / 2, 1);
+    EXPECT_NEAR(Height(ClientRectOf(IDC_SELECT_ALL)), Height(selectAll) * 3 / 2, 1);
     EXPECT_NEAR(ClientRectOf(IDC_PACKAGE_TREE).left, tree.left * 3 / 2, 1);
     EXPECT_NEAR(ClientRectOf(IDC_PACKAGE_TREE).top, tree.top * 3 / 2, 1);
     LOGFONTW body{};
