@@ -365,4 +365,47 @@ TEST_F(DialogTest, AboutShowsRichTextWithHeadingsAndIndentsAndSwitchesTabsWithCt
     EXPECT_TRUE(script.Finished());
 }
 
+TEST_F(DialogTest, AboutRescalesItsLayoutAndFontsOnADpiChange) {
+    ModalScript script({[](const ModalWindow& shown) {
+        const HWND dialog = shown.Window;
+        const int ids[] = {IDC_ABOUT_TABS, IDC_ABOUT_FRAME, IDCANCEL};
+        std::vector<RECT> before;
+        for (const int id : ids) before.push_back(ClientRectIn(dialog, id));
+        LOGFONTW font{};
+        const auto productFont = [&] {
+            ::GetObjectW(reinterpret_cast<HFONT>(::SendDlgItemMessageW(dialog, IDC_ABOUT_PRODUCT, WM_GETFONT, 0, 0)),
+                         sizeof(font), &font);
+            return font.lfHeight;
+        };
+        const LONG heightBefore = productFont();
+        RECT frame{};
+        ::GetWindowRect(dialog, &frame);
+        RECT suggested{frame.left, frame.top, frame.left + (frame.right - frame.left) * 3 / 2,
+                       frame.top + (frame.bottom - frame.top) * 3 / 2};
+        ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+
+        EXPECT_NEAR(productFont(), heightBefore * 3 / 2, 1);
+        // Widths and positions scale; the content's height follows its
+        // text wrapped anew, and the Close button keeps its scaled gap below it.
+        const auto scaled = [](LONG value) { return value * 3 / 2; };
+        for (std::size_t i = 0; i < std::size(ids); ++i) {
+            SCOPED_TRACE(ids[i]);
+            const RECT now = ClientRectIn(dialog, ids[i]);
+            EXPECT_NEAR(now.left, scaled(before[i].left), 2);
+            EXPECT_NEAR(now.right - now.left, scaled(before[i].right - before[i].left), 3);
+        }
+        const RECT tabs = ClientRectIn(dialog, IDC_ABOUT_TABS);
+        EXPECT_NEAR(tabs.top, scaled(before[0].top), 2);
+        EXPECT_NEAR(tabs.bottom - tabs.top, scaled(before[0].bottom - before[0].top), 3);
+        const RECT content = ClientRectIn(dialog, IDC_ABOUT_FRAME);
+        EXPECT_NEAR(content.top, scaled(before[1].top), 2);
+        const RECT close = ClientRectIn(dialog, IDCANCEL);
+        EXPECT_NEAR(close.top - content.bottom, scaled(before[2].top - before[1].bottom), 2);
+        EXPECT_NEAR(close.bottom - close.top, scaled(before[2].bottom - before[2].top), 3);
+        return IDCANCEL;
+    }});
+    ShowAboutDialog(state);
+    EXPECT_TRUE(script.Finished());
+}
+
 }  // namespace
