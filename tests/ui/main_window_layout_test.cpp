@@ -145,13 +145,13 @@ TEST_F(MainWindowTest, DpiChangeScalesTheLayoutAndTheFonts) {
 
 namespace {
 
-struct ButtonRowSpec {
+struct FittedRow {
     int Anchor;
     int AnchorMinimum96;
     std::vector<int> Buttons;  // right to left
 };
 
-const ButtonRowSpec kRows[] = {
+const FittedRow kRows[] = {
     {IDC_LANGUAGE, 70, {IDC_LOG_BUTTON}},
     {IDC_TARGET, 100, {IDC_REFRESH, IDC_CHOOSE_TARGET}},
     {IDC_SELECTION_SUMMARY, 100, {IDC_ACTION, IDC_SELECT_ALL, IDC_CLEAR_SELECTION, IDC_SELECT_OLD_DRIVERS}},
@@ -201,7 +201,7 @@ protected:
     std::vector<int> ExpectTextsFit() {
         const UINT dpi = state_.Dpi;
         std::vector<int> slack;
-        for (const ButtonRowSpec& row : kRows) {
+        for (const FittedRow& row : kRows) {
             LONG nextRight = LONG_MAX;
             for (const int id : row.Buttons) {
                 SCOPED_TRACE(id);
