@@ -346,3 +346,36 @@ TEST_F(MainWindowTest, NarrowerThanItsContentTheWindowScrollsEverything) {
     EXPECT_EQ(state_.Layout.ScrollX, 0);
     EXPECT_NEAR(ClientRectOf(IDC_TARGET_LABEL).left, ::MulDiv(label.left, 96, static_cast<int>(dpi)), 1);
 }
+
+// The window opens centred in the work area; the help button follows the end
+// of the title's text at every scale and stops short of the language box.
+TEST_F(MainWindowTest, OpensCentredAndTheHelpButtonFollowsTheTitleText) {
+    Open();
+    RECT work{};
+    ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    RECT frame{};
+    ::GetWindowRect(window_, &frame);
+    EXPECT_NEAR(frame.left + frame.right, work.left + work.right, 1);
+    EXPECT_NEAR(frame.top + frame.bottom, work.top + work.bottom, 1);
+
+    for (const UINT dpi : {96u, 144u}) {
+        SCOPED_TRACE(dpi);
+        ChangeDpi(dpi);
+        const HWND titleControl = Control(IDC_MODE_TITLE);
+        const RECT title = ClientRectOf(IDC_MODE_TITLE);
+        const RECT help = ClientRectOf(IDC_HELP_BUTTON);
+        const LONG side = Width(PlacedDesignRect(state_, IDC_HELP_BUTTON));
+        EXPECT_EQ(Width(help), side);
+        EXPECT_EQ(Height(help), side);
+        EXPECT_EQ(help.left, title.left + ControlTextWidth(titleControl) + Scaled(8, dpi));
+        EXPECT_NEAR(help.top + help.bottom, title.top + title.bottom, 1) << "centred on the title";
+
+        const std::wstring saved = WindowTextOf(titleControl);
+        ::SetWindowTextW(titleControl, std::wstring(120, L'W').c_str());
+        ::GetWindowRect(window_, &frame);
+        ::SetWindowPos(window_, nullptr, 0, 0, Width(frame) + 1, Height(frame), SWP_NOMOVE | SWP_NOZORDER);
+        Pump();
+        EXPECT_EQ(ClientRectOf(IDC_HELP_BUTTON).right, ClientRectOf(IDC_LANGUAGE).left - Scaled(8, dpi));
+        ::SetWindowTextW(titleControl, saved.c_str());
+    }
+}
