@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cwchar>
+#include <map>
 
 namespace {
 
@@ -43,6 +44,17 @@ FontHandle OpenGlyphFont(HDC dc, std::span<const wchar_t* const> faces, int heig
 FontHandle OpenIconFont(HDC dc, int side, wchar_t codePoint) {
     static constexpr std::array<const wchar_t*, 2> kIconFaces = {L"Segoe Fluent Icons", L"Segoe MDL2 Assets"};
     return OpenGlyphFont(dc, kIconFaces, side * 4 / 5, codePoint);
+}
+
+bool IconFontHasGlyph(wchar_t codePoint) {
+    // Interface thread only, like every caller.
+    static std::map<wchar_t, bool> known;
+    const auto found = known.find(codePoint);
+    if (found != known.end()) return found->second;
+    const WindowDC screen(nullptr);
+    const bool has = screen && OpenIconFont(screen.get(), 16, codePoint);
+    known.emplace(codePoint, has);
+    return has;
 }
 
 void DrawIconGlyph(HDC dc, const RECT& square, HFONT iconFont, wchar_t codePoint, COLORREF colour) {

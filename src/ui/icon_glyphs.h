@@ -19,5 +19,8 @@ FontHandle OpenGlyphFont(HDC dc, std::span<const wchar_t* const> faces, int heig
 // glyph square of `side` pixels; empty when neither has the glyph.
 FontHandle OpenIconFont(HDC dc, int side, wchar_t codePoint);
 
+// Whether an icon font has the glyph on this system; looked up once per code point.
+bool IconFontHasGlyph(wchar_t codePoint);
+
 // Draws the glyph centred in `square` with a font from OpenIconFont.
 void DrawIconGlyph(HDC dc, const RECT& square, HFONT iconFont, wchar_t codePoint, COLORREF colour);

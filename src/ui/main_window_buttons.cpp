@@ -4,6 +4,7 @@
 
 #include "ui/dialog_button.h"
 #include "ui/dialog_geometry.h"
+#include "ui/icon_glyphs.h"
 #include "ui/main_window_controls.h"
 #include "ui/palette.h"
 #include "ui/segmented_control.h"
@@ -16,10 +17,6 @@ namespace {
 constexpr int kHelpIconSize96 = 16;
 constexpr int kStripLeftGap96 = 6;
 constexpr int kStripOverhang96 = 2;
-
-constexpr wchar_t kLogGlyph = 0xE8FD;
-constexpr wchar_t kRefreshGlyph = 0xE72C;
-constexpr wchar_t kBrowseGlyph = 0xE838;
 
 constexpr int kPushButtons[] = {IDC_LOG_BUTTON,        IDC_CHOOSE_TARGET,   IDC_REFRESH,
                                 IDC_RESET_SEARCH,      IDC_BROWSE_SOURCE,   IDC_SELECT_OLD_DRIVERS,
@@ -85,10 +82,10 @@ void DrawHelpButton(const AppState& state, const DRAWITEMSTRUCT& item) {
 
 ButtonGlyph MainWindowButtonGlyph(const AppState& state, int controlId) {
     switch (controlId) {
-    case IDC_LOG_BUTTON: return ButtonGlyph::FromIconFont(kLogGlyph);
+    case IDC_LOG_BUTTON: return ButtonGlyph::FromIconFont(kGlyphLog);
     case IDC_REFRESH:
-    case IDC_RESET_SEARCH: return ButtonGlyph::FromIconFont(kRefreshGlyph);
-    case IDC_BROWSE_SOURCE: return ButtonGlyph::FromIconFont(kBrowseGlyph);
+    case IDC_RESET_SEARCH: return ButtonGlyph::FromIconFont(kGlyphRefresh);
+    case IDC_BROWSE_SOURCE: return ButtonGlyph::FromIconFont(kGlyphBrowse);
     case IDC_CHOOSE_TARGET: return state.DriveIcon ? ButtonGlyph::FromIcon(state.DriveIcon) : ButtonGlyph{};
     case IDC_CLEAR_SELECTION: return ButtonGlyph::FromLine(LineGlyph::SquareMinus);
     case IDC_SELECT_ALL: return ButtonGlyph::FromLine(LineGlyph::SquareCheck);

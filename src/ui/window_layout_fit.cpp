@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "app/localized_text.h"
+#include "ui/icon_glyphs.h"
+#include "ui/main_window_buttons.h"
 #include "ui/main_window_controls.h"
 #include "ui/window_layout.h"
 #include "ui/window_text.h"
@@ -29,7 +31,7 @@ const std::vector<ButtonRow>& ButtonRows() {
 
 constexpr int kModeButtons[] = {IDC_MODE_BACKUP, IDC_MODE_REMOVAL, IDC_MODE_INSTALLATION};
 
-// Room beside a text: its padding, and the glyph every row button shows first.
+// Room beside a text: its padding, and the glyph a row button shows first.
 constexpr int kTextPadding96 = 16;
 constexpr int kGlyphRoom96 = 20;
 constexpr int kSegmentPadding96 = 24;
@@ -59,9 +61,16 @@ int TextWidthOf(const AppState& state, int id) {
     return widest;
 }
 
+// An icon-font glyph that no installed font has is left out, and its room with it.
+bool ShowsGlyph(const AppState& state, int id) {
+    const ButtonGlyph glyph = MainWindowButtonGlyph(state, id);
+    if (glyph.Type == ButtonGlyph::Source::IconFont) return IconFontHasGlyph(glyph.CodePoint);
+    return glyph.Type != ButtonGlyph::Source::None;
+}
+
 int NeededRowButtonWidth(const AppState& state, int id) {
-    return std::max(DesignWidth(state, id),
-                    TextWidthOf(state, id) + ScaleForDpi(state, kTextPadding96 + kGlyphRoom96));
+    const int padding = kTextPadding96 + (ShowsGlyph(state, id) ? kGlyphRoom96 : 0);
+    return std::max(DesignWidth(state, id), TextWidthOf(state, id) + ScaleForDpi(state, padding));
 }
 
 void FitButtonRow(const AppState& state, const ButtonRow& row, PlacedRects& placed) {

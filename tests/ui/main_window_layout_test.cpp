@@ -14,6 +14,7 @@
 #include "main_window_fixture.h"
 #include "app/localized_text.h"
 #include "ui/dpi_scaling.h"
+#include "ui/icon_glyphs.h"
 #include "ui/main_window_controls.h"
 #include "ui/window_layout.h"
 #include "ui/window_text.h"
@@ -377,5 +378,25 @@ TEST_F(MainWindowTest, OpensCentredAndTheHelpButtonFollowsTheTitleText) {
         Pump();
         EXPECT_EQ(ClientRectOf(IDC_HELP_BUTTON).right, ClientRectOf(IDC_LANGUAGE).left - Scaled(8, dpi));
         ::SetWindowTextW(titleControl, saved.c_str());
+    }
+}
+
+// A long text sets a row button's width: text, padding and, when a glyph is
+// drawn before it, the glyph's room. Icon-font glyphs count only where a font
+// has them (Wine has none); drawn glyphs always do.
+TEST_F(WindowFitTest, ButtonsMakeRoomForTheGlyphTheyDraw) {
+    Open();
+    const std::wstring longText(40, L'W');
+    for (const UINT dpi : {96u, 144u}) {
+        SCOPED_TRACE(dpi);
+        ChangeDpi(dpi);
+        for (const int id : {IDC_LOG_BUTTON, IDC_CLEAR_SELECTION}) ::SetWindowTextW(Control(id), longText.c_str());
+        ShrinkToMinimum();
+        const int logGlyph = IconFontHasGlyph(kGlyphLog) ? Scaled(20, dpi) : 0;
+        EXPECT_EQ(Width(ClientRectOf(IDC_LOG_BUTTON)),
+                  ControlTextWidth(Control(IDC_LOG_BUTTON)) + Scaled(16, dpi) + logGlyph);
+        EXPECT_EQ(Width(ClientRectOf(IDC_CLEAR_SELECTION)),
+                  ControlTextWidth(Control(IDC_CLEAR_SELECTION)) + Scaled(16, dpi) + Scaled(20, dpi));
+        ChooseComboItem(IDC_LANGUAGE, 1);
     }
 }
