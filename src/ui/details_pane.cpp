@@ -92,10 +92,7 @@ void ShowGroupSummary(AppState& state, const std::wstring& key, const std::wstri
 }
 
 void ShowSelectedSummary(AppState& state, const TreeNodeData* node) {
-    std::vector<DriverPackage*> checked;
-    for (DriverPackage& package : CurrentList(state)) {
-        if (package.Checked) checked.push_back(&package);
-    }
+    const std::vector<DriverPackage*> checked = CheckedPackagesOf(CurrentList(state));
     if (checked.empty()) {
         ShowNodeDetails(state, node);
         return;

@@ -8,13 +8,12 @@
 #include "ui/background_job.h"
 #include "ui/main_window.h"
 #include "ui/operation_job.h"
+#include "ui/package_tree.h"
 #include "ui/status_line.h"
 
 void InstallSelected(AppState& state) {
     if (state.Busy) return;
-    std::vector<DriverPackage*> selection;
-    for (DriverPackage& package : state.Sources)
-        if (package.Checked) selection.push_back(&package);
+    const std::vector<DriverPackage*> selection = CheckedPackagesOf(state.Sources);
     if (selection.empty()) return;
     const LangId language = state.Language;
     const TargetWindows target{L"", state.TargetRoot, state.TargetIsCurrent};

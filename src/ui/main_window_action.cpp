@@ -9,6 +9,7 @@
 #include "ui/install_flow.h"
 #include "ui/main_window.h"
 #include "ui/main_window_enabling.h"
+#include "ui/package_tree.h"
 #include "ui/removal_flow.h"
 #include "ui/status_line.h"
 
@@ -24,10 +25,7 @@ bool NeedsSevenZip(const AppState& state) {
 
 // The checked installed packages, in list order, into the backup folder.
 void CreateBackup(AppState& state) {
-    std::vector<DriverPackage*> checked;
-    for (DriverPackage& package : state.Installed) {
-        if (package.Checked) checked.push_back(&package);
-    }
+    const std::vector<DriverPackage*> checked = CheckedPackagesOf(state.Installed);
     ExportStatistics statistics;
     const bool succeeded =
         ExportPackages(state, state.TargetRoot, checked, state.BackupFolder, state.PackToArchive, statistics);

@@ -167,6 +167,14 @@ std::vector<DriverPackage>& CurrentList(AppState& state) {
     return state.Mode == AppMode::Installation ? state.Sources : state.Installed;
 }
 
+std::vector<DriverPackage*> CheckedPackagesOf(std::vector<DriverPackage>& list) {
+    std::vector<DriverPackage*> checked;
+    for (DriverPackage& package : list) {
+        if (package.Checked) checked.push_back(&package);
+    }
+    return checked;
+}
+
 std::wstring SearchQuery(const AppState& state) {
     return TrimWhitespace(WindowTextOf(::GetDlgItem(state.MainWindow, IDC_SEARCH)));
 }

@@ -13,6 +13,9 @@
 // in Installation.
 std::vector<DriverPackage>& CurrentList(AppState& state);
 
+// The checked packages of a list, in list order.
+std::vector<DriverPackage*> CheckedPackagesOf(std::vector<DriverPackage>& list);
+
 // The search box's text with white space trimmed at both ends.
 std::wstring SearchQuery(const AppState& state);
 

@@ -74,9 +74,7 @@ bool ConfirmRemoval(AppState& state, std::vector<DriverPackage*>& selection, con
 
 void RemoveSelected(AppState& state) {
     if (state.Busy) return;
-    std::vector<DriverPackage*> selection;
-    for (DriverPackage& package : state.Installed)
-        if (package.Checked) selection.push_back(&package);
+    std::vector<DriverPackage*> selection = CheckedPackagesOf(state.Installed);
     if (selection.empty()) return;
     const RemovalScope scope = ScopeOf(state);
 
