@@ -54,17 +54,14 @@ bool IsSmallButton(int id) {
     return id == IDC_LOG_BUTTON || id == IDC_CHOOSE_TARGET || id == IDC_REFRESH || id == IDC_BROWSE_SOURCE;
 }
 
-bool FocusShown(const DRAWITEMSTRUCT& item) {
-    return (item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0;
-}
-
 void DrawSegmentButton(const AppState& state, const DRAWITEMSTRUCT& item) {
+    const ButtonState button = ButtonStateFromDrawItem(item, IsButtonHovered(item.hwndItem));
     SegmentState segment;
     const int id = static_cast<int>(item.CtlID);
     segment.Selected = id != IDC_SETTINGS && id == IDC_MODE_BACKUP + static_cast<int>(state.Mode);
-    segment.Disabled = (item.itemState & ODS_DISABLED) != 0;
-    segment.Hovered = IsButtonHovered(item.hwndItem);
-    segment.Focused = FocusShown(item);
+    segment.Disabled = button.Disabled;
+    segment.Hovered = button.Hovered;
+    segment.Focused = button.Focused;
     HFONT font = segment.Selected ? state.BodySemiboldFont : state.BodyFont;
     DrawSegment(item.hDC, item.rcItem, WindowTextOf(item.hwndItem), font, segment, state.Dpi);
 }
@@ -76,6 +73,16 @@ void DrawHelpButton(const AppState& state, const DRAWITEMSTRUCT& item) {
     const RECT& r = item.rcItem;
     ::DrawIconEx(item.hDC, r.left + (RectWidth(r) - side) / 2, r.top + (RectHeight(r) - side) / 2, state.HelpIcon,
                  side, side, 0, nullptr, DI_NORMAL);
+}
+
+// How a push button is coloured in the current mode and busy state.
+ButtonLook MainWindowButtonLook(const AppState& state, int controlId) {
+    ButtonLook look;
+    if (controlId == IDC_ACTION)
+        look.Kind = state.Mode == AppMode::Removal && !state.Busy ? ButtonKind::Danger : ButtonKind::Primary;
+    look.Behind = BehindButton(controlId);
+    look.Ellipse96 = IsSmallButton(controlId) ? 8 : 10;
+    return look;
 }
 
 }  // namespace
@@ -93,15 +100,6 @@ ButtonGlyph MainWindowButtonGlyph(const AppState& state, int controlId) {
     case IDC_ACTION: return ButtonGlyph::FromLine(ActionGlyph(state));
     default: return {};
     }
-}
-
-ButtonLook MainWindowButtonLook(const AppState& state, int controlId) {
-    ButtonLook look;
-    if (controlId == IDC_ACTION)
-        look.Kind = state.Mode == AppMode::Removal && !state.Busy ? ButtonKind::Danger : ButtonKind::Primary;
-    look.Behind = BehindButton(controlId);
-    look.Ellipse96 = IsSmallButton(controlId) ? 8 : 10;
-    return look;
 }
 
 void TrackMainWindowButtonHover(const AppState& state) {

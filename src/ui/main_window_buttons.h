@@ -15,7 +15,5 @@ bool DrawMainWindowButton(const AppState& state, const DRAWITEMSTRUCT& item);
 // The strip behind the mode segments, in client coordinates.
 RECT ModeStripRect(const AppState& state);
 
-// What a push button shows before its text and how it is coloured, in the
-// current mode and busy state.
+// What a push button shows before its text in the current mode and busy state.
 ButtonGlyph MainWindowButtonGlyph(const AppState& state, int controlId);
-ButtonLook MainWindowButtonLook(const AppState& state, int controlId);
