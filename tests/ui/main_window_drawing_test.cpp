@@ -3,8 +3,6 @@
 // and the action and selection buttons in the colours of mode and state.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "drawing_canvas.h"
 #include "main_window_fixture.h"
 #include "sample_windows.h"
@@ -16,18 +14,6 @@
 namespace {
 
 using test::MainWindowTest;
-
-bool Near(COLORREF a, COLORREF b, int tolerance = 6) {
-    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
-           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
-}
-
-::testing::AssertionResult IsColour(COLORREF actual, COLORREF expected, int tolerance = 6) {
-    if (Near(actual, expected, tolerance)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "RGB(" << int(GetRValue(actual)) << "," << int(GetGValue(actual)) << ","
-                                         << int(GetBValue(actual)) << ") instead of RGB(" << int(GetRValue(expected))
-                                         << "," << int(GetGValue(expected)) << "," << int(GetBValue(expected)) << ")";
-}
 
 // A control paints itself (owner-drawn ones through the window's WM_DRAWITEM)
 // into a bitmap of its own size.
@@ -65,29 +51,29 @@ TEST_F(MainWindowTest, SurfaceHasItsBandsAndTheModeStripAtEveryScale) {
         const RECT target = ClientRectOf(IDC_TARGET_LABEL);
         const int headerEnd = target.top - scaled(5);
         const int middle = client.right / 2;
-        EXPECT_TRUE(IsColour(surface.At(middle, 0), kColorBand, 0));
-        EXPECT_TRUE(IsColour(surface.At(middle, headerEnd - 1), kColorBandLine, 0)) << "the header's last row";
-        EXPECT_TRUE(IsColour(surface.At(middle, headerEnd), kColorWindow, 0));
+        EXPECT_TRUE(ColourIs(surface.At(middle, 0), kColorBand, 0));
+        EXPECT_TRUE(ColourIs(surface.At(middle, headerEnd - 1), kColorBandLine, 0)) << "the header's last row";
+        EXPECT_TRUE(ColourIs(surface.At(middle, headerEnd), kColorWindow, 0));
 
         const RECT action = ClientRectOf(IDC_ACTION);
         const int footerStart = action.top - scaled(4);
-        EXPECT_TRUE(IsColour(surface.At(middle, footerStart - 1), kColorWindow, 0));
-        EXPECT_TRUE(IsColour(surface.At(middle, footerStart), kColorBandLine, 0)) << "the footer's first row";
-        EXPECT_TRUE(IsColour(surface.At(middle, client.bottom - 1), kColorBand, 0));
+        EXPECT_TRUE(ColourIs(surface.At(middle, footerStart - 1), kColorWindow, 0));
+        EXPECT_TRUE(ColourIs(surface.At(middle, footerStart), kColorBandLine, 0)) << "the footer's first row";
+        EXPECT_TRUE(ColourIs(surface.At(middle, client.bottom - 1), kColorBand, 0));
 
         // The strip reaches 6 pixels left of the first mode button and 2 above
         // and below it, and ends at the details card's right edge.
         const RECT first = ClientRectOf(IDC_MODE_BACKUP);
         const RECT card = ClientRectOf(IDC_DETAILS_FRAME);
         const int stripMiddle = (first.top + first.bottom) / 2;
-        EXPECT_TRUE(IsColour(surface.At(first.left - scaled(6) + 1, stripMiddle), kColorStrip, 2));
-        EXPECT_TRUE(IsColour(surface.At(first.left - scaled(6) - 1, stripMiddle), kColorWindow, 0));
-        EXPECT_TRUE(IsColour(surface.At(card.right - 2, stripMiddle), kColorStrip, 2));
-        EXPECT_TRUE(IsColour(surface.At(card.right + 1, stripMiddle), kColorWindow, 0));
-        EXPECT_TRUE(IsColour(surface.At(middle, first.top - scaled(2)), kColorStrip, 2));
-        EXPECT_TRUE(IsColour(surface.At(middle, first.top - scaled(2) - 1), kColorWindow, 0));
-        EXPECT_TRUE(IsColour(surface.At(middle, first.bottom + scaled(2) - 1), kColorStrip, 2));
-        EXPECT_TRUE(IsColour(surface.At(middle, first.bottom + scaled(2)), kColorWindow, 0));
+        EXPECT_TRUE(ColourIs(surface.At(first.left - scaled(6) + 1, stripMiddle), kColorStrip, 2));
+        EXPECT_TRUE(ColourIs(surface.At(first.left - scaled(6) - 1, stripMiddle), kColorWindow, 0));
+        EXPECT_TRUE(ColourIs(surface.At(card.right - 2, stripMiddle), kColorStrip, 2));
+        EXPECT_TRUE(ColourIs(surface.At(card.right + 1, stripMiddle), kColorWindow, 0));
+        EXPECT_TRUE(ColourIs(surface.At(middle, first.top - scaled(2)), kColorStrip, 2));
+        EXPECT_TRUE(ColourIs(surface.At(middle, first.top - scaled(2) - 1), kColorWindow, 0));
+        EXPECT_TRUE(ColourIs(surface.At(middle, first.bottom + scaled(2) - 1), kColorStrip, 2));
+        EXPECT_TRUE(ColourIs(surface.At(middle, first.bottom + scaled(2)), kColorWindow, 0));
     }
 }
 
@@ -102,8 +88,8 @@ TEST_F(MainWindowTest, ModeSegmentsAndActionButtonFollowModeAndBusyState) {
         const ControlImage image(Control(id));
         const int w = image.Canvas().Width();
         const int h = image.Canvas().Height();
-        EXPECT_TRUE(IsColour(image.At(0, h / 2), kColorStrip, 2)) << id << " lies on the strip";
-        return Near(image.At(w / 2, h - 1), kColorStripAccent, 2);
+        EXPECT_TRUE(ColourIs(image.At(0, h / 2), kColorStrip, 2)) << id << " lies on the strip";
+        return static_cast<bool>(ColourIs(image.At(w / 2, h - 1), kColorStripAccent, 2));
     };
     // An interior point left of the centred glyph and text, below the top border.
     const auto fill = [&](int id) {
@@ -130,7 +116,7 @@ TEST_F(MainWindowTest, ModeSegmentsAndActionButtonFollowModeAndBusyState) {
             EXPECT_LT(GetGValue(action), 90);
         } else if (mode.Button == IDC_MODE_BACKUP) {
             // Primary: pale blue between its top fill and the accent light.
-            EXPECT_TRUE(IsColour(action, RGB(240, 248, 252), 12));
+            EXPECT_TRUE(ColourIs(action, RGB(240, 248, 252), 12));
         }
     }
 
@@ -138,15 +124,15 @@ TEST_F(MainWindowTest, ModeSegmentsAndActionButtonFollowModeAndBusyState) {
     Click(IDC_MODE_REMOVAL);
     ASSERT_GT(GetRValue(fill(IDC_ACTION)), 150);
     SetBusy(state_, true);
-    EXPECT_TRUE(IsColour(fill(IDC_ACTION), RGB(240, 248, 252), 12));
+    EXPECT_TRUE(ColourIs(fill(IDC_ACTION), RGB(240, 248, 252), 12));
     SetBusy(state_, false);
     EXPECT_GT(GetRValue(fill(IDC_ACTION)), 150);
 
     // Neutral buttons are pale grey; a disabled one is flat muted.
-    EXPECT_TRUE(IsColour(fill(IDC_SELECT_ALL), RGB(240, 242, 242), 12));
+    EXPECT_TRUE(ColourIs(fill(IDC_SELECT_ALL), RGB(240, 242, 242), 12));
     Click(IDC_MODE_INSTALLATION);
     ASSERT_FALSE(Enabled(IDC_ACTION)) << "nothing was read from the source yet";
-    EXPECT_TRUE(IsColour(fill(IDC_ACTION), kColorMuted, 1));
+    EXPECT_TRUE(ColourIs(fill(IDC_ACTION), kColorMuted, 1));
 }
 
 TEST_F(MainWindowTest, SizeBadgeIsAnAccentPillOnTheCard) {
@@ -159,9 +145,10 @@ TEST_F(MainWindowTest, SizeBadgeIsAnAccentPillOnTheCard) {
     const ControlImage badge(Control(IDC_DETAILS_BADGE));
     const int w = badge.Canvas().Width();
     const int h = badge.Canvas().Height();
-    EXPECT_TRUE(IsColour(badge.At(w / 2, 0), kColorAccent, 12)) << "border";
-    EXPECT_TRUE(IsColour(badge.At(2, h / 2), kColorAccentLight, 4)) << "fill";
+    EXPECT_TRUE(ColourIs(badge.At(w / 2, 0), kColorAccent, 12)) << "border";
+    EXPECT_TRUE(ColourIs(badge.At(2, h / 2), kColorAccentLight, 4)) << "fill";
     bool text = false;
-    for (int x = w / 4; x < w * 3 / 4 && !text; ++x) text = Near(badge.At(x, h / 2), kColorAccent, 40);
+    for (int x = w / 4; x < w * 3 / 4 && !text; ++x)
+        text = static_cast<bool>(ColourIs(badge.At(x, h / 2), kColorAccent, 40));
     EXPECT_TRUE(text) << "the size in accent colour";
 }
