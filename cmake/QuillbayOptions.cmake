@@ -18,16 +18,18 @@ function(qb_static_runtime target)
   endif()
 endfunction()
 
-# One static library per subsystem folder; sources are the folder's .cpp files.
+# One static library per subsystem folder; sources are the .cpp files of the
+# folder and its rooms, except a program's entry point.
 function(qb_subsystem_library name folder)
-  file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   if(NOT sources)
     # A subsystem with no code yet still takes part in the link graph.
     add_library(${name} INTERFACE)
     target_link_libraries(${name} INTERFACE qb_options)
     return()
   endif()
-  file(GLOB headers CONFIGURE_DEPENDS ${folder}/*.h)
+  file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${folder}/*.h)
   add_library(${name} STATIC ${sources} ${headers})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC qb_options)

@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "core/text_encoding.h"
+#include "core/unique_handle.h"
 #include "fixture_inf.h"
 #include "operations/backup_export.h"
 #include "platform/file_tree.h"
 #include "platform/package_size.h"
-#include "platform/text_encoding.h"
-#include "platform/unique_handle.h"
 #include "windows_root_builder.h"
 
 namespace fs = std::filesystem;

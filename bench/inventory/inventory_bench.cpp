@@ -18,16 +18,16 @@
 #include <string>
 #include <vector>
 
+#include "analysis/installed_inventory.h"
+#include "core/text_encoding.h"
+#include "core/unique_handle.h"
 #include "driver_store_layout.h"
 #include "platform/dism_session.h"
 #include "platform/driver_store_locator.h"
 #include "platform/file_tree.h"
 #include "platform/inf_reader.h"
-#include "platform/installed_inventory.h"
 #include "platform/package_size.h"
-#include "platform/text_encoding.h"
 #include "platform/windows_version.h"
-#include "platform/unique_handle.h"
 #include "synthetic_store.h"
 #include "windows_root_builder.h"
 

@@ -5,7 +5,7 @@
 // the whole list, holds this lock while it does.
 #include <windows.h>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 namespace sim {
 

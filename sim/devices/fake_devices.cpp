@@ -9,7 +9,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 #ifdef __MINGW32__
 // The import library has it; mingw's header lacks the declaration.

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 #include "sim_text.h"
 
 namespace sim {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 #include "result_blocks.h"
 #include "store_listing.h"
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 #include "sim_text.h"
 
 namespace sim {

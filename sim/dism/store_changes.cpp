@@ -4,10 +4,10 @@
 #include <set>
 #include <vector>
 
+#include "core/unique_handle.h"
 #include "driver_store_layout.h"
 #include "file_bytes.h"
 #include "inf_metadata.h"
-#include "platform/unique_handle.h"
 #include "sim_text.h"
 #include "store_listing.h"
 

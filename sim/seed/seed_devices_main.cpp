@@ -6,8 +6,8 @@
 
 #include <string>
 
+#include "core/unique_handle.h"
 #include "devices/sample_devices.h"
-#include "platform/unique_handle.h"
 #include "sim_text.h"
 
 using namespace sim;

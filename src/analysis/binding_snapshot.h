@@ -9,7 +9,7 @@
 #include "analysis/current_bindings.h"
 #include "analysis/inf_name_set.h"
 #include "analysis/risk_context.h"
-#include "app/settings.h"
+#include "core/settings.h"
 #include "platform/driver_package.h"
 #include "platform/target_windows.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "analysis/current_bindings.h"
 #include "analysis/inf_name_set.h"
 #include "analysis/removal_reason.h"
-#include "app/localized_text.h"
-#include "app/settings.h"
+#include "core/localized_text.h"
+#include "core/settings.h"
 #include "platform/driver_package.h"
 
 struct CleanupSelection {

@@ -13,8 +13,8 @@
 
 #include "analysis/device_property.h"
 #include "analysis/system_error_text.h"
+#include "core/unique_handle.h"
 #include "platform/package_text.h"
-#include "platform/unique_handle.h"
 
 namespace {
 

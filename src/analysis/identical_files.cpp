@@ -5,7 +5,7 @@
 #include <array>
 #include <cstring>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "analysis/inf_name_set.h"
 #include "analysis/package_index.h"
 #include "analysis/removal_reason.h"
-#include "app/settings.h"
+#include "core/settings.h"
 #include "platform/driver_package.h"
 
 enum class NewerVersionCode : int {

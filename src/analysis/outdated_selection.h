@@ -9,11 +9,11 @@
 
 #include "analysis/binding_snapshot.h"
 #include "analysis/cleanup_candidates.h"
-#include "app/localized_text.h"
-#include "app/settings.h"
+#include "core/localized_text.h"
+#include "core/operation_callbacks.h"
+#include "core/settings.h"
 #include "platform/driver_package.h"
 #include "platform/target_windows.h"
-#include "ui/operation_callbacks.h"
 
 // The texts of a run: with either removal setting on, the selection looks for
 // everything removable rather than for old versions only.

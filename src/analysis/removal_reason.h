@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
 #include "platform/driver_package.h"
 
 // The numeric values are kept with the cleanup results; only ConfirmedReplacement

@@ -4,7 +4,7 @@
 
 #include <winsvc.h>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 ServiceNameSet SelectRunningServices(const ServiceNameSet& candidates) {
     ServiceNameSet running;

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/string_compare.h"
+#include "core/string_compare.h"
 
 namespace {
 

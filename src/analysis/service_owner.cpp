@@ -8,10 +8,10 @@
 #include <system_error>
 
 #include "analysis/identical_files.h"
+#include "core/string_compare.h"
+#include "core/unique_handle.h"
 #include "platform/package_text.h"
 #include "platform/path_rules.h"
-#include "platform/string_compare.h"
-#include "platform/unique_handle.h"
 
 namespace fs = std::filesystem;
 

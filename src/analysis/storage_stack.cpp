@@ -12,8 +12,8 @@
 #include "analysis/class_filters.h"
 #include "analysis/device_property.h"
 #include "analysis/running_services.h"
+#include "core/unique_handle.h"
 #include "platform/package_text.h"
-#include "platform/unique_handle.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ public:
 
 private:
     std::map<std::wstring, std::vector<std::wstring>> filters_;
-    const std::vector<std::wstring> none_;
+    const std::vector<std::wstring> none_{};
 };
 
 }  // namespace

@@ -5,13 +5,13 @@
 
 #include <memory>
 
-#include "app/console_dispatch.h"
-#include "app/elevation.h"
-#include "app/settings.h"
+#include "console/console_dispatch.h"
+#include "console/elevation.h"
+#include "core/settings.h"
 #include "platform/target_windows.h"
 #include "resource_ids.h"
-#include "ui/app_state.h"
-#include "ui/main_window.h"
+#include "ui/main_window/app_state.h"
+#include "ui/main_window/main_window.h"
 
 LangId LanguageForPrimaryLanguage(WORD primaryLanguage) {
     switch (primaryLanguage) {

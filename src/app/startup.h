@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
 
 // The stored "Language" when it is 0..7, else the user's UI language.
 LangId ResolveLanguage();

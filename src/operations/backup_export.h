@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
+#include "core/operation_callbacks.h"
 #include "platform/driver_package.h"
-#include "ui/operation_callbacks.h"
 
 struct BackupRequest {
     std::wstring TargetRoot;   // locates each package's Driver Store folder

@@ -1,7 +1,7 @@
 #include "operations/error_code_text.h"
 
 #include "analysis/system_error_text.h"
-#include "platform/text_encoding.h"
+#include "core/text_encoding.h"
 
 std::wstring DescribeErrorCode(const std::error_code& error) {
     if (error.category() == std::system_category()) return FormatSystemError(static_cast<DWORD>(error.value()));

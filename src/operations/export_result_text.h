@@ -3,7 +3,7 @@
 // message box text.
 #include <string>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
 #include "operations/backup_export.h"
 
 // "Operation cancelled"; "Exported: N; errors: M" when the export succeeded or

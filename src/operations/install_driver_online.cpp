@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "analysis/system_error_text.h"
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 InstallOutcome CallDiInstallDriver(DiInstallDriverFunction install, const std::wstring& absolutePath,
                                    bool& restartRequired, std::wstring& error) {

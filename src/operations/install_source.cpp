@@ -5,13 +5,13 @@
 #include <map>
 #include <system_error>
 
+#include "core/string_compare.h"
 #include "operations/error_code_text.h"
 #include "operations/seven_zip_archive.h"
 #include "platform/file_names.h"
 #include "platform/file_tree.h"
 #include "platform/inf_reader.h"
 #include "platform/package_size.h"
-#include "platform/string_compare.h"
 
 namespace fs = std::filesystem;
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
+#include "core/operation_callbacks.h"
 #include "platform/driver_package.h"
-#include "ui/operation_callbacks.h"
 
 // What the scan job hands back; the caller reads it only after the job returned.
 struct InstallSourceScan {

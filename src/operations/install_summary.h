@@ -2,7 +2,7 @@
 // What a finished installation reports in its message box and status line.
 #include <string>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
 #include "operations/package_install.h"
 
 struct InstallEnding {

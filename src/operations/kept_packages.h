@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/operation_callbacks.h"
 #include "platform/driver_package.h"
-#include "ui/operation_callbacks.h"
 
 struct KeptItem {
     const DriverPackage* Package = nullptr;  // the source package

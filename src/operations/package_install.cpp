@@ -3,8 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/text_encoding.h"
 #include "operations/install_driver_online.h"
-#include "platform/text_encoding.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
+#include "core/operation_callbacks.h"
 #include "operations/kept_packages.h"
 #include "platform/dism_session.h"
 #include "platform/target_windows.h"
-#include "ui/operation_callbacks.h"
 
 struct InstallResult {
     bool Attempted = false;  // at least one package was started

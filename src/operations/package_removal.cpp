@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/text_encoding.h"
 #include "operations/oem_uninstall.h"
 #include "platform/package_text.h"
-#include "platform/text_encoding.h"
 
 namespace {
 

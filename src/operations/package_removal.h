@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/operation_callbacks.h"
 #include "operations/removal_review.h"
 #include "platform/dism_session.h"
-#include "ui/operation_callbacks.h"
 
 struct RemovalResult {
     std::uint32_t Removed = 0;

@@ -4,6 +4,7 @@
 
 #include "analysis/removal_reason.h"
 #include "platform/package_text.h"
+#include "platform/removal_permission.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "analysis/removal_risks.h"
 #include "platform/package_text.h"
+#include "platform/removal_permission.h"
 
 InfNameSet SelectedNames(const std::vector<DriverPackage*>& selection) {
     InfNameSet names;

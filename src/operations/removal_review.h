@@ -10,8 +10,8 @@
 #include "analysis/inf_name_set.h"
 #include "analysis/newer_version_check.h"
 #include "analysis/removal_risk_assessment.h"
-#include "app/localized_text.h"
-#include "app/settings.h"
+#include "core/localized_text.h"
+#include "core/settings.h"
 #include "platform/driver_package.h"
 #include "platform/target_windows.h"
 

@@ -2,7 +2,7 @@
 // What a finished removal reports: the message box, the log line and the status line.
 #include <string>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
 #include "operations/package_removal.h"
 
 // How the removal job ended besides its counts.

@@ -7,7 +7,7 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/text_encoding.h"
+#include "core/text_trim.h"
+#include "core/unique_handle.h"
 #include "operations/seven_zip_progress.h"
 #include "platform/argument_quoting.h"
-#include "platform/text_encoding.h"
-#include "platform/text_trim.h"
-#include "platform/unique_handle.h"
 
 namespace {
 

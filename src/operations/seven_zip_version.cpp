@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/unique_handle.h"
 #include "platform/path_rules.h"
-#include "platform/unique_handle.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
 #include "operations/seven_zip_locator.h"
 
 // From the executable's version resource; empty when it cannot be read.

@@ -3,8 +3,8 @@
 #include <cwchar>
 #include <limits>
 
+#include "core/string_compare.h"
 #include "platform/dism_session.h"
-#include "platform/string_compare.h"
 
 namespace {
 

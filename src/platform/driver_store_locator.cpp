@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <utility>
 
+#include "core/string_compare.h"
+#include "core/unique_handle.h"
 #include "platform/package_text.h"
 #include "platform/path_rules.h"
-#include "platform/string_compare.h"
-#include "platform/unique_handle.h"
 
 namespace fs = std::filesystem;
 

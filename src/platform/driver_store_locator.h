@@ -8,9 +8,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/unique_handle.h"
 #include "platform/driver_package.h"
 #include "platform/inf_version_fields.h"
-#include "platform/unique_handle.h"
 
 // The DriverVer version and date of the INF both equal the package's
 // (compared as numbers). False when the package lacks either, or the INF cannot

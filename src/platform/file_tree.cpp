@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/unique_handle.h"
 #include "platform/path_rules.h"
 #include "platform/system_message.h"
-#include "platform/unique_handle.h"
 
 namespace fs = std::filesystem;
 

@@ -11,7 +11,7 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 namespace fs = std::filesystem;
 using Microsoft::WRL::ComPtr;

@@ -7,13 +7,13 @@
 #include <cwctype>
 #include <string_view>
 
+#include "core/string_compare.h"
+#include "core/text_trim.h"
+#include "core/unique_handle.h"
 #include "platform/actual_models_section.h"
 #include "platform/alt_platform_info.h"
 #include "platform/hardware_id_order.h"
 #include "platform/package_text.h"
-#include "platform/string_compare.h"
-#include "platform/text_trim.h"
-#include "platform/unique_handle.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
 #include "platform/driver_package.h"
 #include "platform/offline_windows_version.h"
 

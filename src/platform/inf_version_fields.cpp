@@ -1,7 +1,7 @@
 #include "platform/inf_version_fields.h"
 
+#include "core/unique_handle.h"
 #include "platform/inf_reader.h"
-#include "platform/unique_handle.h"
 
 bool ReadInfVersionFields(const std::wstring& path, InfVersionFields& fields) {
     const InfFile inf(::SetupOpenInfFileW(path.c_str(), nullptr, INF_STYLE_WIN4, nullptr));

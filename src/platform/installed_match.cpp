@@ -5,10 +5,10 @@
 #include <array>
 #include <cstring>
 
+#include "core/string_compare.h"
+#include "core/unique_handle.h"
 #include "platform/driver_store_locator.h"
 #include "platform/package_text.h"
-#include "platform/string_compare.h"
-#include "platform/unique_handle.h"
 
 namespace fs = std::filesystem;
 

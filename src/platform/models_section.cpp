@@ -7,7 +7,7 @@
 #include <tuple>
 #include <utility>
 
-#include "platform/text_trim.h"
+#include "core/text_trim.h"
 
 namespace {
 

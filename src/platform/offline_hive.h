@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 class RegfHive;
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
+#include "core/operation_callbacks.h"
+#include "core/string_compare.h"
 #include "platform/driver_package.h"
-#include "platform/string_compare.h"
-#include "ui/operation_callbacks.h"
 
 // Folder byte counts by SizeCacheKey. Entries are only ever added: a folder
 // that changes gets a new key.

@@ -3,7 +3,7 @@
 #include <array>
 #include <charconv>
 
-#include "platform/string_compare.h"
+#include "core/string_compare.h"
 
 namespace {
 

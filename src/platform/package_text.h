@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
 #include "platform/driver_package.h"
 
 // The text after the last "\" or "/"; the whole text when there is none.

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/string_compare.h"
+#include "core/string_compare.h"
 
 namespace {
 

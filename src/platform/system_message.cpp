@@ -1,6 +1,6 @@
 #include "platform/system_message.h"
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 std::wstring SystemMessageText(DWORD messageId) {
     wchar_t* buffer = nullptr;

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/string_compare.h"
-#include "platform/unique_handle.h"
+#include "core/string_compare.h"
+#include "core/unique_handle.h"
 
 namespace fs = std::filesystem;
 

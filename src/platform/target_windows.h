@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
 
 // One Windows installation the program can work on: an entry of the target list
 // and the chosen target.

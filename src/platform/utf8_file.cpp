@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "platform/text_encoding.h"
-#include "platform/unique_handle.h"
+#include "core/text_encoding.h"
+#include "core/unique_handle.h"
 
 bool WriteUtf8File(const std::filesystem::path& path, const std::wstring& text, std::wstring& error) {
     const std::string body = WideToUtf8(text);

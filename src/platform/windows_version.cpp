@@ -9,9 +9,9 @@
 #include <iterator>
 #include <limits>
 
+#include "core/string_compare.h"
 #include "platform/offline_hive.h"
 #include "platform/pe_header.h"
-#include "platform/string_compare.h"
 
 namespace fs = std::filesystem;
 

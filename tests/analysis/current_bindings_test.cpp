@@ -16,9 +16,9 @@
 
 #include "analysis/device_property.h"
 #include "analysis/system_error_text.h"
+#include "core/unique_handle.h"
 #include "devices/device_property_hook.h"
 #include "devices/fake_devices.h"
-#include "platform/unique_handle.h"
 
 namespace {
 

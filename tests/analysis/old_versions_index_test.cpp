@@ -12,8 +12,8 @@
 
 #include "analysis/hardware_id_coverage.h"
 #include "analysis/package_index.h"
-#include "platform/hardware_id_order.h"
 #include "old_versions_fixture.h"
+#include "platform/hardware_id_order.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "analysis/installed_inventory.h"
 #include "analysis/old_version_detection.h"
 #include "current_windows_seed.h"
 #include "devices/fake_devices.h"
 #include "old_versions_fixture.h"
 #include "platform/dism_session.h"
-#include "platform/installed_inventory.h"
 #include "platform/package_text.h"
 #include "sample_windows.h"
 #include "test_support.h"

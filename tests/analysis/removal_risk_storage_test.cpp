@@ -18,8 +18,8 @@
 #include "analysis/class_filters.h"
 #include "analysis/running_services.h"
 #include "analysis/storage_stack.h"
+#include "core/unique_handle.h"
 #include "devices/fake_devices.h"
-#include "platform/unique_handle.h"
 #include "removal_risk_fixtures.h"
 
 #ifdef __MINGW32__

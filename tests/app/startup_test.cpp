@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/event_log.h"
-#include "platform/text_encoding.h"
+#include "core/event_log.h"
+#include "core/text_encoding.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

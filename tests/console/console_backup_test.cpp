@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/event_log.h"
 #include "console_log.h"
 #include "console_run.h"
-#include "platform/text_encoding.h"
-#include "platform/unique_handle.h"
+#include "core/event_log.h"
+#include "core/text_encoding.h"
+#include "core/unique_handle.h"
 #include "seeded_sample.h"
 #include "test_support.h"
 #include "tests/operations/seven_zip_on_path.h"

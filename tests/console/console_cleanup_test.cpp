@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "analysis/system_error_text.h"
-#include "app/console_cleanup.h"
-#include "app/console_output.h"
-#include "app/event_log.h"
+#include "console/console_cleanup.h"
+#include "console/console_output.h"
 #include "console_log.h"
 #include "console_run.h"
+#include "core/event_log.h"
+#include "core/text_encoding.h"
+#include "core/unique_handle.h"
 #include "operations/oem_uninstall.h"
-#include "platform/text_encoding.h"
-#include "platform/unique_handle.h"
 #include "seeded_sample.h"
 #include "test_support.h"
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/console_output.h"
-#include "app/event_log.h"
-#include "app/localized_text.h"
 #include "app/startup.h"
-#include "platform/text_encoding.h"
 #include "console_run.h"
+#include "core/event_log.h"
+#include "core/localized_text.h"
+#include "core/text_encoding.h"
+#include "core/usage_text.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

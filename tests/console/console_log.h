@@ -8,8 +8,8 @@
 #include <system_error>
 #include <vector>
 
-#include "app/event_log.h"
 #include "console_run.h"
+#include "core/event_log.h"
 #include "test_support.h"
 
 namespace test {

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/event_log.h"
 #include "console_log.h"
-#include "platform/text_encoding.h"
+#include "core/event_log.h"
+#include "core/text_encoding.h"
 #include "seeded_sample.h"
 #include "test_support.h"
 

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/unique_handle.h"
 #include "fixture_inf.h"
 #include "operations/archive_naming.h"
 #include "operations/backup_export.h"
@@ -26,7 +27,6 @@
 #include "platform/file_names.h"
 #include "platform/inf_reader.h"
 #include "platform/package_size.h"
-#include "platform/unique_handle.h"
 #include "seven_zip_on_path.h"
 #include "test_support.h"
 #include "windows_root_builder.h"

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "core/text_encoding.h"
 #include "fixture_package_files.h"
 #include "operations/install_driver_online.h"
 #include "operations/install_summary.h"
 #include "operations/package_install.h"
 #include "platform/package_text.h"
-#include "platform/text_encoding.h"
 #include "removal_scenario.h"
 #include "test_support.h"
 #include "windows_root_builder.h"

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "core/text_encoding.h"
 #include "operations/package_removal.h"
 #include "operations/removal_confirmation.h"
 #include "operations/removal_summary.h"
 #include "platform/package_text.h"
-#include "platform/text_encoding.h"
 #include "removal_scenario.h"
 #include "test_support.h"
 

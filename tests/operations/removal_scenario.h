@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "analysis/installed_inventory.h"
 #include "current_windows_seed.h"
 #include "devices/fake_devices.h"
 #include "platform/dism_session.h"
-#include "platform/installed_inventory.h"
 #include "platform/target_windows.h"
 #include "windows_root_builder.h"
 

@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
+#include "core/unique_handle.h"
 #include "operations/seven_zip_locator.h"
 #include "operations/seven_zip_version.h"
-#include "platform/unique_handle.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "core/text_encoding.h"
+#include "core/text_trim.h"
+#include "core/unique_handle.h"
 #include "operations/seven_zip_process.h"
-#include "platform/text_encoding.h"
-#include "platform/text_trim.h"
-#include "platform/unique_handle.h"
 #include "test_support.h"
 
 // The child here is qb-fake-7z.exe, a stand-in whose output each test scripts.

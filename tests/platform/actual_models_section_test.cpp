@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <string>
 
+#include "core/unique_handle.h"
 #include "platform/actual_models_section.h"
 #include "platform/alt_platform_info.h"
 #include "platform/models_section.h"
-#include "platform/unique_handle.h"
 #include "test_support.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/unique_handle.h"
 #include "platform/argument_quoting.h"
-#include "platform/unique_handle.h"
 
 namespace {
 

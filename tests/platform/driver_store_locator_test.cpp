@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "core/string_compare.h"
 #include "platform/driver_store_locator.h"
-#include "platform/string_compare.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

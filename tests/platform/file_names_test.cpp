@@ -5,8 +5,8 @@
 #include <set>
 #include <string>
 
+#include "core/text_trim.h"
 #include "platform/file_names.h"
-#include "platform/text_trim.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
+#include "core/unique_handle.h"
 #include "platform/file_tree.h"
-#include "platform/unique_handle.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/localized_text.h"
+#include "core/localized_text.h"
+#include "core/unique_handle.h"
 #include "platform/inf_reader.h"
-#include "platform/unique_handle.h"
 #include "test_support.h"
 
 namespace {

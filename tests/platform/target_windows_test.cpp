@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "core/unique_handle.h"
 #include "fixture_hives.h"
 #include "kernel_image.h"
 #include "platform/offline_hive.h"
-#include "platform/unique_handle.h"
 #include "platform/windows_version.h"
 #include "test_support.h"
 #include "windows_root_builder.h"

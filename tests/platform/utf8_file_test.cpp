@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 #include "platform/utf8_file.h"
 #include "test_support.h"
 

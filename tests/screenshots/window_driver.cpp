@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "ui/main_window_controls.h"
+#include "ui/main_window/main_window_controls.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <thread>
 #include <vector>
 
+#include "core/unique_handle.h"
 #include "file_bytes.h"
 #include "fixture_inf.h"
 #include "fixture_package_files.h"
 #include "platform/dism_api.h"
-#include "platform/unique_handle.h"
 #include "test_support.h"
 #include "windows_root_builder.h"
 

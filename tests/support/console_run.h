@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/localized_text.h"
-#include "app/settings.h"
-#include "platform/text_encoding.h"
+#include "core/localized_text.h"
+#include "core/settings.h"
+#include "core/text_encoding.h"
 
 namespace test {
 

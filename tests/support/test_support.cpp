@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <thread>
 
+#include "core/text_encoding.h"
+#include "core/unique_handle.h"
 #include "platform/file_tree.h"
-#include "platform/text_encoding.h"
-#include "platform/unique_handle.h"
 
 namespace test {
 

@@ -6,12 +6,12 @@
 #include "resource_ids.h"
 #include "sample_windows.h"
 #include "tree_items.h"
-#include "ui/dialog_geometry.h"
-#include "ui/main_window.h"
-#include "ui/main_window_controls.h"
-#include "ui/main_window_targets.h"
-#include "ui/package_tree.h"
-#include "ui/window_text.h"
+#include "ui/dialogs/dialog_geometry.h"
+#include "ui/drawing/window_text.h"
+#include "ui/main_window/main_window.h"
+#include "ui/main_window/main_window_controls.h"
+#include "ui/main_window/main_window_targets.h"
+#include "ui/package_tree/package_tree.h"
 #include "windows_root_builder.h"
 
 namespace test {

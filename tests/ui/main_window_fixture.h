@@ -15,7 +15,7 @@
 
 #include "fixture_windows.h"
 #include "test_support.h"
-#include "ui/app_state.h"
+#include "ui/main_window/app_state.h"
 
 namespace test {
 

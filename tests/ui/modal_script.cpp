@@ -5,7 +5,7 @@
 #include <commctrl.h>
 
 #include "test_support.h"
-#include "ui/app_state.h"
+#include "ui/main_window/app_state.h"
 
 namespace test {
 

@@ -2,11 +2,11 @@
 
 #include "platform/package_text.h"
 #include "tree_items.h"
-#include "ui/details_pane.h"
-#include "ui/main_window_controls.h"
-#include "ui/package_tree.h"
-#include "ui/window_layout.h"
-#include "ui/window_text.h"
+#include "ui/details/details_pane.h"
+#include "ui/drawing/window_text.h"
+#include "ui/layout/window_layout.h"
+#include "ui/main_window/main_window_controls.h"
+#include "ui/package_tree/package_tree.h"
 
 namespace test {
 

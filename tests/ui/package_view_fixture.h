@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/app_state.h"
+#include "ui/main_window/app_state.h"
 
 namespace test {
 

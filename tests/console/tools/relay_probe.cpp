@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/console_dispatch.h"
-#include "app/console_output.h"
-#include "app/console_relay.h"
-#include "platform/unique_handle.h"
+#include "console/console_dispatch.h"
+#include "console/console_output.h"
+#include "console/console_relay.h"
+#include "core/command_line.h"
+#include "core/unique_handle.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR tail, int) {
     const std::wstring commandTail = tail ? tail : L"";

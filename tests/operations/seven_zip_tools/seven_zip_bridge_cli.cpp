@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/text_encoding.h"
 #include "operations/seven_zip_archive.h"
-#include "platform/text_encoding.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 5) {

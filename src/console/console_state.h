@@ -1,0 +1,20 @@
+#pragma once
+// What a console command owns while it runs.
+#include <string>
+
+#include "core/localized_text.h"
+#include "platform/dism_session.h"
+
+struct ConsoleState {
+    LangId Language = 1;
+    std::wstring LogPath;
+    std::wstring TargetRoot;
+    DismSession Dism;
+};
+
+// Appends a timestamped line to the log file; a console run has no other log.
+void LogConsoleEvent(const ConsoleState& state, const std::wstring& text);
+// "ERROR: " and the text on the error stream.
+void WriteConsoleError(const std::wstring& text);
+// "Log: " and the log file's path on the error stream.
+void WriteLogPointer(const ConsoleState& state);

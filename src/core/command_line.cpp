@@ -1,0 +1,80 @@
+#include "core/command_line.h"
+
+#include "core/text_trim.h"
+
+namespace {
+
+wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+bool TokenEquals(const std::wstring& text, const wchar_t* token) {
+    size_t i = 0;
+    for (; token[i] != L'\0'; ++i) {
+        if (i >= text.size() || FoldAscii(text[i]) != FoldAscii(token[i])) return false;
+    }
+    return i == text.size();
+}
+
+// The extension as the file-system library sees it: from the last dot of the
+// last component, except for ".", ".." and names whose only dot leads.
+std::wstring Extension(const std::wstring& path) {
+    const size_t separator = path.find_last_of(L"\\/");
+    const std::wstring name = separator == std::wstring::npos ? path : path.substr(separator + 1);
+    if (name == L"." || name == L"..") return {};
+    const size_t dot = name.rfind(L'.');
+    if (dot == std::wstring::npos || dot == 0) return {};
+    return name.substr(dot);
+}
+
+CommandLine Invalid(const std::wstring& badArgument) {
+    CommandLine result;
+    result.Command = ConsoleCommand::Invalid;
+    result.BadArgument = badArgument;
+    return result;
+}
+
+}  // namespace
+
+std::wstring BackupArchiveArgument(const std::wstring& argument) {
+    std::wstring path = TrimWhitespace(argument);
+    if (!TokenEquals(Extension(path), L".7z")) path += L".7z";
+    return path;
+}
+
+CommandLine ClassifyArguments(const std::vector<std::wstring>& arguments,
+                              const std::function<bool(const std::wstring&)>& isValidRelayPath) {
+    std::wstring relayPath;
+    std::vector<std::wstring> rest;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (TokenEquals(arguments[i], L"--console-relay") && i + 1 < arguments.size()) {
+            relayPath = arguments[++i];
+        } else if (!TokenEquals(arguments[i], L"--elevation-relaunch")) {
+            rest.push_back(arguments[i]);
+        }
+    }
+    if (!relayPath.empty() && !isValidRelayPath(relayPath)) return Invalid(L"--console-relay");
+
+    CommandLine result;
+    result.RelayPath = relayPath;
+    if (rest.empty()) return result;
+
+    const std::wstring& first = rest.front();
+    const size_t count = rest.size();
+    if ((TokenEquals(first, L"help") || TokenEquals(first, L"--help") || TokenEquals(first, L"/?")) && count == 1) {
+        result.Command = ConsoleCommand::Help;
+    } else if (TokenEquals(first, L"backup") && count == 2 && !TrimWhitespace(rest[1]).empty()) {
+        result.Command = ConsoleCommand::Backup;
+        result.Argument = BackupArchiveArgument(rest[1]);
+    } else if (TokenEquals(first, L"cleanup-preview") && count == 1) {
+        result.Command = ConsoleCommand::CleanupPreview;
+    } else if (TokenEquals(first, L"cleanup") && count == 1) {
+        result.Command = ConsoleCommand::Cleanup;
+    } else if (TokenEquals(first, L"--self-test") && (count == 1 || count == 2)) {
+        result.Command = ConsoleCommand::SelfTest;
+        if (count == 2) result.Argument = rest[1];
+    } else {
+        CommandLine invalid = Invalid(first);
+        invalid.RelayPath = relayPath;
+        return invalid;
+    }
+    return result;
+}

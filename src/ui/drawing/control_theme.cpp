@@ -1,0 +1,27 @@
+#include "ui/drawing/control_theme.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include "ui/drawing/palette.h"
+#include "ui/drawing/system_function.h"
+
+namespace {
+
+using SetWindowThemeFunction = decltype(&::SetWindowTheme);
+
+void SetTheme(HWND control, const wchar_t* application, const wchar_t* classes) {
+    static const auto uxtheme = LoadSystemFunction<SetWindowThemeFunction>(L"uxtheme.dll", "SetWindowTheme");
+    if (uxtheme.Call) uxtheme.Call(control, application, classes);
+}
+
+}  // namespace
+
+void ApplyExplorerTheme(HWND control) { SetTheme(control, L"Explorer", nullptr); }
+
+void StyleProgressBar(HWND progress) {
+    // Empty names switch the theme off; only an unthemed bar honours its colours.
+    SetTheme(progress, L"", L"");
+    ::SendMessageW(progress, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(kColorAccent));
+    ::SendMessageW(progress, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(kColorMuted));
+}

@@ -1,5 +1,0 @@
-#pragma once
-// The action button: the mode's operation, or the cancel request while one runs.
-#include "ui/app_state.h"
-
-void RunModeAction(AppState& state);

@@ -1,0 +1,154 @@
+// What the main window paints itself, read back from bitmaps: the bands and
+// the dark mode strip at two scales, the mode segments following the mode,
+// and the action and selection buttons in the colours of mode and state.
+#include <gtest/gtest.h>
+
+#include "sample_windows.h"
+#include "tests/ui/drawing_canvas.h"
+#include "tests/ui/main_window_fixture.h"
+#include "ui/details/details_pane.h"
+#include "ui/drawing/palette.h"
+#include "ui/main_window/busy_state.h"
+#include "ui/main_window/main_window_controls.h"
+
+namespace {
+
+using test::MainWindowTest;
+
+// A control paints itself (owner-drawn ones through the window's WM_DRAWITEM)
+// into a bitmap of its own size.
+class ControlImage {
+public:
+    explicit ControlImage(HWND control) : canvas_(Size(control).cx, Size(control).cy, RGB(1, 2, 3)) {
+        ::SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas_.Dc()), PRF_CLIENT);
+    }
+    const DrawingCanvas& Canvas() const { return canvas_; }
+    COLORREF At(int x, int y) const { return canvas_.At(x, y); }
+
+private:
+    static SIZE Size(HWND control) {
+        RECT r{};
+        ::GetClientRect(control, &r);
+        return {r.right, r.bottom};
+    }
+    DrawingCanvas canvas_;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, SurfaceHasItsBandsAndTheModeStripAtEveryScale) {
+    Open();
+    for (const UINT dpi : {96u, 144u}) {
+        SCOPED_TRACE(dpi);
+        ChangeDpi(dpi);
+        RECT client{};
+        ::GetClientRect(window_, &client);
+        DrawingCanvas surface(client.right, client.bottom, RGB(1, 2, 3));
+        ASSERT_TRUE(surface.Valid());
+        ::SendMessageW(window_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface.Dc()), PRF_CLIENT);
+        const auto scaled = [&](int value) { return ::MulDiv(value, static_cast<int>(dpi), 96); };
+
+        const RECT target = ClientRectOf(IDC_TARGET_LABEL);
+        const int headerEnd = target.top - scaled(5);
+        const int middle = client.right / 2;
+        EXPECT_TRUE(ColourIs(surface.At(middle, 0), kColorBand, 0));
+        EXPECT_TRUE(ColourIs(surface.At(middle, headerEnd - 1), kColorBandLine, 0)) << "the header's last row";
+        EXPECT_TRUE(ColourIs(surface.At(middle, headerEnd), kColorWindow, 0));
+
+        const RECT action = ClientRectOf(IDC_ACTION);
+        const int footerStart = action.top - scaled(4);
+        EXPECT_TRUE(ColourIs(surface.At(middle, footerStart - 1), kColorWindow, 0));
+        EXPECT_TRUE(ColourIs(surface.At(middle, footerStart), kColorBandLine, 0)) << "the footer's first row";
+        EXPECT_TRUE(ColourIs(surface.At(middle, client.bottom - 1), kColorBand, 0));
+
+        // The strip reaches 6 pixels left of the first mode button and 2 above
+        // and below it, and ends at the details card's right edge.
+        const RECT first = ClientRectOf(IDC_MODE_BACKUP);
+        const RECT card = ClientRectOf(IDC_DETAILS_FRAME);
+        const int stripMiddle = (first.top + first.bottom) / 2;
+        EXPECT_TRUE(ColourIs(surface.At(first.left - scaled(6) + 1, stripMiddle), kColorStrip, 2));
+        EXPECT_TRUE(ColourIs(surface.At(first.left - scaled(6) - 1, stripMiddle), kColorWindow, 0));
+        EXPECT_TRUE(ColourIs(surface.At(card.right - 2, stripMiddle), kColorStrip, 2));
+        EXPECT_TRUE(ColourIs(surface.At(card.right + 1, stripMiddle), kColorWindow, 0));
+        EXPECT_TRUE(ColourIs(surface.At(middle, first.top - scaled(2)), kColorStrip, 2));
+        EXPECT_TRUE(ColourIs(surface.At(middle, first.top - scaled(2) - 1), kColorWindow, 0));
+        EXPECT_TRUE(ColourIs(surface.At(middle, first.bottom + scaled(2) - 1), kColorStrip, 2));
+        EXPECT_TRUE(ColourIs(surface.At(middle, first.bottom + scaled(2)), kColorWindow, 0));
+    }
+}
+
+TEST_F(MainWindowTest, ModeSegmentsAndActionButtonFollowModeAndBusyState) {
+    const std::wstring root = BuildOffline(sim::SampleDemoWindows());
+    Open();
+    ChooseTarget(root);
+    ASSERT_FALSE(state_.Installed.empty());
+
+    // The selected segment carries the accent bar; Settings never does.
+    const auto barShown = [&](int id) {
+        const ControlImage image(Control(id));
+        const int w = image.Canvas().Width();
+        const int h = image.Canvas().Height();
+        EXPECT_TRUE(ColourIs(image.At(0, h / 2), kColorStrip, 2)) << id << " lies on the strip";
+        return static_cast<bool>(ColourIs(image.At(w / 2, h - 1), kColorStripAccent, 2));
+    };
+    // An interior point left of the centred glyph and text, below the top border.
+    const auto fill = [&](int id) {
+        const ControlImage image(Control(id));
+        return image.At(::MulDiv(4, static_cast<int>(state_.Dpi), 96), image.Canvas().Height() / 2);
+    };
+
+    struct ModeLook {
+        int Button;
+        bool Danger;
+    };
+    for (const ModeLook mode : {ModeLook{IDC_MODE_REMOVAL, true}, ModeLook{IDC_MODE_INSTALLATION, false},
+                                ModeLook{IDC_MODE_BACKUP, false}}) {
+        SCOPED_TRACE(mode.Button);
+        Click(mode.Button);
+        for (const int id : {IDC_MODE_BACKUP, IDC_MODE_REMOVAL, IDC_MODE_INSTALLATION, IDC_SETTINGS})
+            EXPECT_EQ(barShown(id), id == mode.Button) << id;
+        if (mode.Button == IDC_MODE_INSTALLATION) continue;  // nothing was read from a source
+        Click(IDC_SELECT_ALL);
+        ASSERT_TRUE(Enabled(IDC_ACTION));
+        const COLORREF action = fill(IDC_ACTION);
+        if (mode.Danger) {
+            EXPECT_GT(GetRValue(action), 150);
+            EXPECT_LT(GetGValue(action), 90);
+        } else if (mode.Button == IDC_MODE_BACKUP) {
+            // Primary: pale blue between its top fill and the accent light.
+            EXPECT_TRUE(ColourIs(action, RGB(240, 248, 252), 12));
+        }
+    }
+
+    // While busy the action button cancels: primary even in Removal.
+    Click(IDC_MODE_REMOVAL);
+    ASSERT_GT(GetRValue(fill(IDC_ACTION)), 150);
+    SetBusy(state_, true);
+    EXPECT_TRUE(ColourIs(fill(IDC_ACTION), RGB(240, 248, 252), 12));
+    SetBusy(state_, false);
+    EXPECT_GT(GetRValue(fill(IDC_ACTION)), 150);
+
+    // Neutral buttons are pale grey; a disabled one is flat muted.
+    EXPECT_TRUE(ColourIs(fill(IDC_SELECT_ALL), RGB(240, 242, 242), 12));
+    Click(IDC_MODE_INSTALLATION);
+    ASSERT_FALSE(Enabled(IDC_ACTION)) << "nothing was read from the source yet";
+    EXPECT_TRUE(ColourIs(fill(IDC_ACTION), kColorMuted, 1));
+}
+
+TEST_F(MainWindowTest, SizeBadgeIsAnAccentPillOnTheCard) {
+    Open();
+    DriverPackage package;
+    package.PublishedName = L"oem4.inf";
+    package.OriginalInfName = L"qtgfx.inf";
+    package.SizeBytes = 5 * 1024 * 1024;
+    ShowPackageDetails(state_, package);
+    const ControlImage badge(Control(IDC_DETAILS_BADGE));
+    const int w = badge.Canvas().Width();
+    const int h = badge.Canvas().Height();
+    EXPECT_TRUE(ColourIs(badge.At(w / 2, 0), kColorAccent, 12)) << "border";
+    EXPECT_TRUE(ColourIs(badge.At(2, h / 2), kColorAccentLight, 4)) << "fill";
+    bool text = false;
+    for (int x = w / 4; x < w * 3 / 4 && !text; ++x)
+        text = static_cast<bool>(ColourIs(badge.At(x, h / 2), kColorAccent, 40));
+    EXPECT_TRUE(text) << "the size in accent colour";
+}
