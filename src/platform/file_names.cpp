@@ -17,11 +17,16 @@ std::wstring SanitizeFileName(const std::wstring& name, std::size_t maxLength) {
         if (c < L' ' || std::wcschr(L"<>:\"/\\|?*", c)) c = L'_';
     }
     // Windows drops trailing spaces and dots from names, so a name keeping them
-    // would not be the name created.
-    while (!result.empty() && (result.back() == L' ' || result.back() == L'.')) result.pop_back();
-    if (result.empty()) return kUntitled;
-    if (result.size() > maxLength) result.resize(maxLength);
-    return result;
+    // would not be the name created; a cut can expose new ones.
+    const auto trimTrailing = [&result] {
+        while (!result.empty() && (result.back() == L' ' || result.back() == L'.')) result.pop_back();
+    };
+    trimTrailing();
+    if (result.size() > maxLength) {
+        result.resize(maxLength);
+        trimTrailing();
+    }
+    return result.empty() ? std::wstring(kUntitled) : result;
 }
 
 std::wstring FormatTimestamp(const SYSTEMTIME& time) {

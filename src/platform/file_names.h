@@ -8,7 +8,8 @@
 #include <system_error>
 
 // A name any Windows folder accepts: control characters and <>:"/\|?* become "_",
-// trailing spaces and dots go, and the result is cut to `maxLength` characters.
+// the result is cut to `maxLength` characters, and trailing spaces and dots go
+// (before and after the cut). "Без имени" when nothing is left.
 std::wstring SanitizeFileName(const std::wstring& name, std::size_t maxLength);
 
 // "yyyy-mm-dd_hh-mm-ss", for names that sort by time.

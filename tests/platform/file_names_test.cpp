@@ -38,8 +38,11 @@ TEST(FileNames, SanitizeKeepsNamesWindowsAccepts) {
 
     const std::wstring longName(200, L'x');
     EXPECT_EQ(SanitizeFileName(longName, 112), std::wstring(112, L'x'));
-    // The cut comes after the trim, so a cut name may end in a space.
-    EXPECT_EQ(SanitizeFileName(L"abc defg", 4), L"abc ");
+    // Blanks and dots the cut exposes go as well: Windows would drop them from the folder it creates.
+    const std::wstring classText = std::wstring(63, L'c') + L" controllers";
+    EXPECT_EQ(SanitizeFileName(classText, 64), std::wstring(63, L'c')) << "the limit right after a blank";
+    EXPECT_EQ(SanitizeFileName(L"ab. .defg", 5), L"ab");
+    EXPECT_EQ(SanitizeFileName(L".. .x", 3), L"Без имени");
 }
 
 TEST(FileNames, TimestampsArePaddedAndSortable) {
