@@ -1,5 +1,7 @@
 #include "operations/json_text.h"
 
+#include <cwchar>
+
 std::wstring JsonEscape(const std::wstring& text) {
     std::wstring escaped;
     escaped.reserve(text.size());
@@ -10,7 +12,16 @@ std::wstring JsonEscape(const std::wstring& text) {
         case L'\r': escaped += L"\\r"; break;
         case L'"': escaped += L"\\\""; break;
         case L'\\': escaped += L"\\\\"; break;
-        default: escaped += c; break;
+        default:
+            // JSON forbids raw control characters inside strings.
+            if (c < L' ') {
+                wchar_t unit[7];
+                std::swprintf(unit, 7, L"\\u%04x", static_cast<unsigned>(c));
+                escaped += unit;
+            } else {
+                escaped += c;
+            }
+            break;
         }
     }
     return escaped;

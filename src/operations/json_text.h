@@ -3,6 +3,7 @@
 // never read back by the program.
 #include <string>
 
-// Tab, LF, CR, '"' and '\' become their two-character escapes; every other
-// UTF-16 unit, other control characters and non-ASCII text included, is kept.
+// Tab, LF, CR, '"' and '\' become their two-character escapes, every other unit
+// below U+0020 becomes \u00xx (lower-case hex); the rest, non-ASCII text
+// included, is kept.
 std::wstring JsonEscape(const std::wstring& text);

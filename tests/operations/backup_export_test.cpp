@@ -174,9 +174,10 @@ protected:
 
 }  // namespace
 
-TEST(JsonEscape, EscapesExactlyTheFiveCharacters) {
+TEST(JsonEscape, ShortEscapesAndOtherControlCharactersAsUnicodeEscapes) {
     EXPECT_EQ(JsonEscape(L"a\tb\nc\rd\"e\\f"), L"a\\tb\\nc\\rd\\\"e\\\\f");
-    EXPECT_EQ(JsonEscape(L"\x01\x1f/Сеть 日本 \U0001F600"), L"\x01\x1f/Сеть 日本 \U0001F600") << "kept as they are";
+    EXPECT_EQ(JsonEscape(std::wstring(L"\0\x01\b\f\x1B\x1f\x20", 7)), L"\\u0000\\u0001\\u0008\\u000c\\u001b\\u001f ");
+    EXPECT_EQ(JsonEscape(L"/\x7F\x80Сеть 日本 \U0001F600"), L"/\x7F\x80Сеть 日本 \U0001F600") << "kept as they are";
     EXPECT_EQ(JsonEscape(L"C:\\x\\"), L"C:\\\\x\\\\");
     EXPECT_EQ(JsonEscape(L""), L"");
 }
