@@ -16,7 +16,6 @@ namespace {
 
 constexpr wchar_t kFileRepository[] = L"Windows\\System32\\DriverStore\\FileRepository";
 
-
 bool IsDirectory(const fs::path& path) {
     std::error_code ec;
     return fs::is_directory(path, ec);
@@ -63,15 +62,25 @@ bool DriverStoreLocator::Confirms(const DriverPackage& package, const std::wstri
     return OpenInf(inf, fields) != INVALID_HANDLE_VALUE && FieldsMatch(package, fields);
 }
 
-// Rule 1: DISM's path already lies inside the target and exists.
+// A package folder is a direct child of the target's FileRepository. DISM may
+// name another file of the image (the published copy in Windows\INF, say), whose
+// folder is no package: sizing or copying it would take foreign files.
+bool DriverStoreLocator::IsRepositoryChild(const fs::path& folder) const {
+    const std::wstring normalized = NormalizePath(folder);
+    const std::wstring repository = NormalizePath(fs::path(root_) / kFileRepository);
+    return !normalized.empty() && EqualsIgnoreCase(fs::path(normalized).parent_path().wstring(), repository);
+}
+
+// Rule 1: DISM's path already lies inside the target's store and exists.
 std::wstring DriverStoreLocator::ExistingFolderInsideRoot(const DriverPackage& package) const {
     if (!IsPathInside(package.OriginalFileName, root_)) return {};
     const fs::path original(package.OriginalFileName);
     std::error_code ec;
     const fs::file_status status = fs::status(original, ec);
-    if (fs::is_regular_file(status)) return original.parent_path().wstring();
-    if (fs::is_directory(status)) return original.wstring();
-    return {};
+    fs::path folder;
+    if (fs::is_regular_file(status)) folder = original.parent_path();
+    if (fs::is_directory(status)) folder = original;
+    return !folder.empty() && IsRepositoryChild(folder) ? folder.wstring() : std::wstring();
 }
 
 // Rule 2: DISM's path from its Windows folder on, moved under the target root.
@@ -82,7 +91,8 @@ std::wstring DriverStoreLocator::RebasedFolder(const DriverPackage& package, con
     if (windows == std::wstring::npos) return {};
     const fs::path joined = fs::path(root_) / normalized.substr(windows + 1);
     const fs::path candidate = IsDirectory(joined) ? joined / infName : joined;
-    return Confirms(package, candidate.wstring()) ? candidate.parent_path().wstring() : std::wstring();
+    if (!IsRepositoryChild(candidate.parent_path()) || !Confirms(package, candidate.wstring())) return {};
+    return candidate.parent_path().wstring();
 }
 
 // Rule 3: the one store folder named after the INF whose INF matches.

@@ -4,6 +4,7 @@
 // DISM names the INF as the image saw it, which for an offline image can be a
 // path of another system, so every folder found by rebasing or scanning is
 // confirmed by the DriverVer version and date of the INF inside it.
+#include <filesystem>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -37,6 +38,7 @@ public:
     [[nodiscard]] const std::wstring& Root() const noexcept { return root_; }
 
 private:
+    bool IsRepositoryChild(const std::filesystem::path& folder) const;
     std::wstring ExistingFolderInsideRoot(const DriverPackage& package) const;
     std::wstring RebasedFolder(const DriverPackage& package, const std::wstring& infName);
     std::wstring ScanRepository(const DriverPackage& package, const std::wstring& infName);

@@ -7,6 +7,7 @@
 
 #include "core/string_compare.h"
 #include "platform/driver_store_locator.h"
+#include "platform/path_rules.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -79,6 +80,30 @@ TEST_F(DriverStoreLocatorTest, PathInsideTheRootIsTakenAsItIs) {
     EXPECT_EQ(Locate(package), other.wstring()) << "found by the scan";
 
     EXPECT_EQ(LocateDriverStoreFolder(Package((folder / L"a.inf").wstring()), L""), L"") << "no root, no folder";
+}
+
+TEST_F(DriverStoreLocatorTest, OnlyDirectChildrenOfTheRepositoryAreTakenFromDism) {
+    // Other files of the image with the package's DriverVer: every one would take
+    // foreign files into sizing and backup. The scan finds the package instead.
+    const fs::path store = AddFolder(L"a.inf_amd64_1", L"a.inf", "01/05/2020,2.1");
+    const fs::path image = temp.Path() / L"image";
+    const fs::path published = image / L"Windows\\INF\\oem7.inf";
+    fs::create_directories(published.parent_path());
+    fs::copy_file(store / L"a.inf", published);
+    fs::create_directories(store / L"sub");
+    fs::copy_file(store / L"a.inf", store / L"sub\\a.inf");
+    fs::copy_file(store / L"a.inf", repository / L"a.inf");
+    for (const fs::path& reported : {published, store / L"sub\\a.inf", store / L"sub", repository / L"a.inf",
+                                     repository, image / L"Windows\\INF\\..\\INF\\oem7.inf"}) {
+        DriverPackage package = Package(reported.wstring());
+        package.OriginalInfName = L"a.inf";
+        EXPECT_EQ(Locate(package), store.wstring()) << reported;
+    }
+    // The store folder itself, named in other letter case and with a detour.
+    DriverPackage package = Package(
+        (image / L"WINDOWS\\system32\\..\\System32\\DriverStore\\FILEREPOSITORY\\a.inf_amd64_1\\a.inf").wstring());
+    package.Date.clear();
+    EXPECT_TRUE(EqualsIgnoreCase(NormalizePath(Locate(package)), store.wstring())) << "rule 1 needs no date";
 }
 
 TEST_F(DriverStoreLocatorTest, PathOfAnotherSystemIsRebasedAndConfirmed) {
