@@ -1,5 +1,6 @@
 #include "platform/actual_models_section.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <optional>
@@ -28,6 +29,25 @@ static_assert(kArchitectureAmd64 == PROCESSOR_ARCHITECTURE_AMD64);
 static_assert(kArchitectureArm64 == PROCESSOR_ARCHITECTURE_ARM64);
 
 namespace {
+
+// The function CallActualModelsSection uses, and whether it takes only the V2 structure.
+std::atomic<ActualModelsSectionFunction> replacement{nullptr};
+std::atomic<bool> v2Only{false};
+
+bool RefusesStructure(DWORD error) {
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_USER_BUFFER;
+}
+
+// The 28-byte form of a description: it has no room for product type, suite mask or build.
+AltPlatformInfoV3 AsV2(const AltPlatformInfoV3& platform) {
+    AltPlatformInfoV3 v2 = platform;
+    v2.cbSize = kAltPlatformInfoV2Size;
+    v2.Flags = static_cast<std::uint16_t>(v2.Flags & ~kAltPlatformFlagsSuiteMask);
+    v2.ProductType = 0;
+    v2.SuiteMask = 0;
+    v2.BuildNumber = 0;
+    return v2;
+}
 
 // ntdll's export; user-mode SDK headers do not declare it. Unlike GetVersionExW it
 // reports the real version whatever the manifest says.
@@ -134,4 +154,30 @@ ActualModelsSectionFunction ResolveActualModelsSection() {
                       : &GetActualModelsSection;
     }();
     return resolved;
+}
+
+BOOL CallActualModelsSection(PINFCONTEXT context, const AltPlatformInfoV3* platform, PWSTR section, DWORD size) {
+    const ActualModelsSectionFunction replaced = replacement.load();
+    const ActualModelsSectionFunction function = replaced ? replaced : ResolveActualModelsSection();
+    if (!platform) return function(context, nullptr, section, size, nullptr, nullptr);
+
+    AltPlatformInfoV3 info = v2Only.load() ? AsV2(*platform) : *platform;
+    if (function(context, reinterpret_cast<PSP_ALTPLATFORM_INFO>(&info), section, size, nullptr, nullptr)) return TRUE;
+    const DWORD error = ::GetLastError();
+    if (info.cbSize == kAltPlatformInfoV2Size || !RefusesStructure(error)) return Fail(error);
+
+    info = AsV2(info);
+    const BOOL result =
+        function(context, reinterpret_cast<PSP_ALTPLATFORM_INFO>(&info), section, size, nullptr, nullptr);
+    const DWORD retryError = result ? NO_ERROR : ::GetLastError();
+    // Refused just the same: the size was not the trouble, so nothing is learned.
+    if (result || !RefusesStructure(retryError)) v2Only.store(true);
+    ::SetLastError(retryError);
+    return result;
+}
+
+ActualModelsSectionFunction ReplaceActualModelsSection(ActualModelsSectionFunction function) {
+    const ActualModelsSectionFunction previous = replacement.exchange(function);
+    v2Only.store(false);
+    return previous;
 }

@@ -5,6 +5,8 @@
 
 #include <setupapi.h>
 
+struct AltPlatformInfoV3;
+
 using ActualModelsSectionFunction = decltype(&::SetupDiGetActualModelsSectionW);
 
 // The system function's contract: `Context` is a [Manufacturer] line;
@@ -19,3 +21,16 @@ BOOL WINAPI GetActualModelsSection(PINFCONTEXT Context, PSP_ALTPLATFORM_INFO Alt
 
 // The system's function when setupapi.dll exports it, otherwise ours; resolved once.
 ActualModelsSectionFunction ResolveActualModelsSection();
+
+// Calls the resolved function (or the one put in its place) with `platform`, or
+// with null for the running system. SetupAPI of Windows 7 and 8.1 (and of PE
+// images built from them) may refuse any structure but the 28-byte V2: when the
+// 36-byte one fails with ERROR_INVALID_PARAMETER or ERROR_INVALID_USER_BUFFER, the
+// call is made once more with the V2 size, without product type and build. When
+// that retry is not refused the same way, the rest of the run passes V2 only.
+BOOL CallActualModelsSection(PINFCONTEXT context, const AltPlatformInfoV3* platform, PWSTR section, DWORD size);
+
+// Puts `function` in the place of the resolved one for CallActualModelsSection
+// (null restores the resolved one) and forgets which structure size it takes.
+// Returns the function it replaces (null: the resolved one).
+ActualModelsSectionFunction ReplaceActualModelsSection(ActualModelsSectionFunction function);

@@ -243,9 +243,7 @@ InfModelIds ReadInfModelIds(HINF inf, const OfflineWindowsVersion* target) {
 
     AltPlatformInfoV3 platform{};
     if (target) platform = PlatformInfoFor(*target);
-    // The 36-byte structure goes where SetupAPI's prototype says V2; cbSize tells them apart.
-    const auto platformArgument = target ? reinterpret_cast<PSP_ALTPLATFORM_INFO>(&platform) : nullptr;
-    const ActualModelsSectionFunction actualModelsSection = ResolveActualModelsSection();
+    const AltPlatformInfoV3* platformArgument = target ? &platform : nullptr;
 
     FieldReader fields;
     INFCONTEXT line{};
@@ -258,8 +256,7 @@ InfModelIds ReadInfModelIds(HINF inf, const OfflineWindowsVersion* target) {
             }
             INFCONTEXT context = line;
             wchar_t section[kModelsSectionBufferSize] = {};
-            if (!actualModelsSection(&context, platformArgument, section, kModelsSectionBufferSize, nullptr,
-                                     nullptr)) {
+            if (!CallActualModelsSection(&context, platformArgument, section, kModelsSectionBufferSize)) {
                 if (!OffersNothing(::GetLastError())) incomplete = true;
                 continue;
             }

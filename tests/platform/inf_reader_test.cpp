@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -10,6 +11,8 @@
 
 #include "core/localized_text.h"
 #include "core/unique_handle.h"
+#include "platform/actual_models_section.h"
+#include "platform/alt_platform_info.h"
 #include "platform/inf_reader.h"
 #include "test_support.h"
 
@@ -426,4 +429,63 @@ TEST(InfModelIdsForTargets, UnknownArchitectureReadsNothing) {
     // The same file read for a known x86 target offers its bare section.
     const OfflineWindowsVersion x86 = Offline(0, 10, 0, 19045);
     EXPECT_THAT(ReadInfModelIds(path, &x86).Ids, ElementsAre(L"PCI\\VEN_1&DEV_2"));
+}
+
+namespace {
+
+std::atomic<int> refusedStructures{0};
+
+// Stands in for SetupAPI of Windows 7 and 8.1, which takes the 28-byte V2 only.
+BOOL WINAPI V2OnlyModelsSection(PINFCONTEXT context, PSP_ALTPLATFORM_INFO platform, PWSTR section, DWORD size,
+                                PDWORD required, PVOID reserved) {
+    if (platform && platform->cbSize != kAltPlatformInfoV2Size) {
+        ++refusedStructures;
+        ::SetLastError(ERROR_INVALID_USER_BUFFER);
+        return FALSE;
+    }
+    return GetActualModelsSection(context, platform, section, size, required, reserved);
+}
+
+class ScopedModelsSection {
+public:
+    explicit ScopedModelsSection(ActualModelsSectionFunction function)
+        : previous_(ReplaceActualModelsSection(function)) {}
+    ScopedModelsSection(const ScopedModelsSection&) = delete;
+    ScopedModelsSection& operator=(const ScopedModelsSection&) = delete;
+    ~ScopedModelsSection() { ReplaceActualModelsSection(previous_); }
+
+private:
+    ActualModelsSectionFunction previous_;
+};
+
+}  // namespace
+
+TEST(InfModelIdsForTargets, SetupApiTakingOnlyTheV2StructureIsAskedAgainWithIt) {
+    test::TempFolder folder;
+    const std::wstring path = WriteInf(
+        folder, L"old.inf",
+        InfText({kSignature, L"[Manufacturer]", L"%A%=ModelsA,NTx86,NTamd64",
+                 L"%B%=ModelsB,NTamd64.6.3,NTamd64.10.0...22000", L"[ModelsA.NTx86]", L"D=I, PCI\\VEN_A&DEV_X86",
+                 L"[ModelsA.NTamd64]", L"D=I, PCI\\VEN_A&DEV_AMD64", L"[ModelsB.NTamd64.6.3]",
+                 L"D=I, PCI\\VEN_B&DEV_WIN81", L"[ModelsB.NTamd64.10.0...22000]", L"D=I, PCI\\VEN_B&DEV_WIN11",
+                 L"[Strings]", L"A=a", L"B=b"}));
+    const ScopedModelsSection olderSetupApi(&V2OnlyModelsSection);
+    refusedStructures = 0;
+    struct Case {
+        const char* Name;
+        OfflineWindowsVersion Target;
+        std::vector<std::wstring> Ids;
+    };
+    const Case cases[] = {
+        {"amd64 8.1", Offline(9, 6, 3, 9600), {L"PCI\\VEN_A&DEV_AMD64", L"PCI\\VEN_B&DEV_WIN81"}},
+        {"x86 7", Offline(0, 6, 1, 7601), {L"PCI\\VEN_A&DEV_X86"}},
+        // V2 carries no build, so no build-decorated section applies.
+        {"amd64 11", Offline(9, 10, 0, 22631), {L"PCI\\VEN_A&DEV_AMD64", L"PCI\\VEN_B&DEV_WIN81"}},
+    };
+    for (const Case& c : cases) {
+        const InfModelIds models = ReadInfModelIds(path, &c.Target);
+        EXPECT_EQ(models.Ids, c.Ids) << c.Name;
+        EXPECT_TRUE(models.Complete) << c.Name;
+    }
+    EXPECT_EQ(refusedStructures.load(), 1) << "the refusal is remembered for the run";
 }
