@@ -72,7 +72,11 @@ void ReadInstalledPackages(DismSession& dism, bool isCurrent, const std::wstring
     }  // the session closes here, before the Driver Store is read
 
     std::optional<OfflineWindowsVersion> offline;
-    if (!isCurrent) offline = ReadOfflineWindowsVersion(root);
+    if (!isCurrent) {
+        std::wstring unread;
+        offline = ReadOfflineWindowsVersion(root, unread);
+        if (!unread.empty() && callbacks.LogLine) callbacks.LogLine(unread);
+    }
     const OfflineWindowsVersion* platform = offline ? &*offline : nullptr;
 
     DriverStoreLocator locator(root);

@@ -5,6 +5,8 @@
 
 #include "platform/offline_windows_version.h"
 
-// Never fails: reading stops at the first piece that cannot be read and keeps
-// what was read before it; both hives unreadable gives all zeros.
-OfflineWindowsVersion ReadOfflineWindowsVersion(const std::wstring& root);
+// Never fails: the version (from the CurrentVersion text where the numbers are
+// missing, as on Windows 7 and 8.x), the product type and the kernel's
+// architecture are read each on its own, and every piece read is kept.
+// `unread` receives one log line naming what could not be read, or nothing.
+OfflineWindowsVersion ReadOfflineWindowsVersion(const std::wstring& root, std::wstring& unread);

@@ -16,6 +16,7 @@
 #include "platform/package_size.h"
 #include "platform/package_text.h"
 #include "test_support.h"
+#include "windows_releases.h"
 #include "windows_root_builder.h"
 
 namespace fs = std::filesystem;
@@ -80,6 +81,7 @@ protected:
 
     OperationCallbacks Callbacks() {
         OperationCallbacks callbacks;
+        callbacks.LogLine = [this](const std::wstring& text) { logged.push_back(text); };
         callbacks.Progress = [this](const std::wstring& text, int percent) {
             EXPECT_EQ(text, GetText(3, 95));
             percents.push_back(percent);
@@ -91,6 +93,7 @@ protected:
     InstalledInventory Read(bool current, const std::wstring& root) {
         InstalledInventory result;
         percents.clear();
+        logged.clear();
         ReadInstalledPackages(dism, current, root, 3, Callbacks(), result,
                               [&](const std::vector<DriverPackage>& packages) {
                                   EXPECT_FALSE(result.Done);
@@ -102,6 +105,7 @@ protected:
     test::TempFolder temp{L"qbinventory"};
     DismSession dism;
     std::vector<int> percents;
+    std::vector<std::wstring> logged;
     int cancelAfterQueries = -1;
     int cancelQueries = 0;
     std::size_t handedOver = 0;
@@ -181,36 +185,48 @@ TEST_F(InstalledInventoryTest, OfflineRecordsCompletedFromTheirInfs) {
 }
 
 TEST_F(InstalledInventoryTest, ModelsSectionsFollowTheOfflinePlatform) {
+    // One [Manufacturer] line as vendors write it: each root gets the one section for its release and machine.
     FixturePackage multi = Package(L"oem1.inf", L"multi.inf",
                                    {{L"NTx86", {L"PCI\\VEN_1F3A&DEV_0086"}},
                                     {L"NTamd64", {L"PCI\\VEN_1F3A&DEV_0064"}},
                                     {L"NTarm64", {L"PCI\\VEN_1F3A&DEV_00A6"}},
+                                    {L"NTamd64.6.3", {L"PCI\\VEN_1F3A&DEV_0603"}},
                                     {L"NTamd64.10.0...22000", {L"PCI\\VEN_1F3A&DEV_2200"}}});
     struct Case {
         const wchar_t* Name;
+        WindowsRelease Release;
         FixtureMachine Machine;
         bool Kernel;
-        const wchar_t* Build;
         std::vector<std::wstring> Ids;
     };
+    const std::vector<std::wstring> x86 = {L"PCI\\VEN_1F3A&DEV_0086"};
+    const std::vector<std::wstring> arm64 = {L"PCI\\VEN_1F3A&DEV_00A6"};
     const Case cases[] = {
-        {L"x86", FixtureMachine::X86, true, L"19045", {L"PCI\\VEN_1F3A&DEV_0086"}},
-        {L"amd64", FixtureMachine::Amd64, true, L"19045", {L"PCI\\VEN_1F3A&DEV_0064"}},
-        {L"amd64-22621", FixtureMachine::Amd64, true, L"22621", {L"PCI\\VEN_1F3A&DEV_2200"}},
-        {L"arm64", FixtureMachine::Arm64, true, L"19045", {L"PCI\\VEN_1F3A&DEV_00A6"}},
-        {L"nokernel", FixtureMachine::Amd64, false, L"19045", {}},
+        {L"7-x86", WindowsRelease::Windows7, FixtureMachine::X86, true, x86},
+        {L"7-amd64", WindowsRelease::Windows7, FixtureMachine::Amd64, true, {L"PCI\\VEN_1F3A&DEV_0064"}},
+        {L"8.1-x86", WindowsRelease::Windows81, FixtureMachine::X86, true, x86},
+        {L"8.1-amd64", WindowsRelease::Windows81, FixtureMachine::Amd64, true, {L"PCI\\VEN_1F3A&DEV_0603"}},
+        {L"10-x86", WindowsRelease::Windows10, FixtureMachine::X86, true, x86},
+        {L"10-amd64", WindowsRelease::Windows10, FixtureMachine::Amd64, true, {L"PCI\\VEN_1F3A&DEV_0603"}},
+        {L"10-arm64", WindowsRelease::Windows10, FixtureMachine::Arm64, true, arm64},
+        {L"11-amd64", WindowsRelease::Windows11, FixtureMachine::Amd64, true, {L"PCI\\VEN_1F3A&DEV_2200"}},
+        {L"11-arm64", WindowsRelease::Windows11, FixtureMachine::Arm64, true, arm64},
+        {L"nokernel", WindowsRelease::Windows10, FixtureMachine::Amd64, false, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        FixtureWindows windows;
+        FixtureWindows windows = ReleaseWindows(c.Release, c.Machine);
         windows.Packages = {multi};
-        windows.Machine = c.Machine;
         windows.WriteKernel = c.Kernel;
-        windows.Version.BuildNumber = c.Build;
-        const InstalledInventory result = Read(false, BuildRoot(windows, c.Name));
+        const std::wstring root = BuildRoot(windows, c.Name);
+        const InstalledInventory result = Read(false, root);
         ASSERT_TRUE(result.Done) << result.Error;
-        // Without the kernel the architecture is unknown and nothing is read.
+        // Without the kernel the architecture is unknown, nothing is read, and the log says why.
         ExpectRecords(result.Packages, {{L"oem1.inf", L"multi.inf", c.Ids, c.Kernel, c.Kernel}});
+        EXPECT_EQ(logged, c.Kernel ? std::vector<std::wstring>{}
+                                   : std::vector<std::wstring>{L"Windows в " + root +
+                                                               L" прочитана не полностью, не удалось прочитать: "
+                                                               L"ntoskrnl.exe"});
         EXPECT_FALSE(result.Usage.has_value()) << "an image without driver keys gives no verified bindings";
     }
 }

@@ -1,5 +1,5 @@
 // Target Windows detection against fixture roots built with real hives: the
-// version reading and each of its partial results, root recognition, the target
+// version reading of each Windows release and each of its partial results, root recognition, the target
 // list from drive letters (with Windows PE) and the drive icon.
 #include "platform/target_windows.h"
 
@@ -20,6 +20,7 @@
 #include "platform/offline_hive.h"
 #include "platform/windows_version.h"
 #include "test_support.h"
+#include "windows_releases.h"
 #include "windows_root_builder.h"
 
 namespace fs = std::filesystem;
@@ -51,6 +52,23 @@ OfflineWindowsVersion Expected(std::uint32_t major, std::uint32_t minor, std::ui
 const OfflineWindowsVersion kNothing{};
 const OfflineWindowsVersion kComplete = Expected(10, 0, 19045, VER_NT_WORKSTATION, PROCESSOR_ARCHITECTURE_AMD64, true);
 const OfflineWindowsVersion kWithoutArchitecture = Expected(10, 0, 19045, VER_NT_WORKSTATION);
+
+// A version as the test expects it, and what its log line names as unread.
+std::string Want(const OfflineWindowsVersion& version, const char* unread = "") {
+    return Describe(version) + (*unread ? std::string("; unread ") + unread : std::string());
+}
+
+// The reading of a root in the form of Want.
+std::string Read(const std::wstring& root) {
+    std::wstring unread;
+    const OfflineWindowsVersion version = ReadOfflineWindowsVersion(root, unread);
+    if (unread.empty()) return Want(version);
+    const std::wstring prefix = L"Windows в " + root + L" прочитана не полностью, не удалось прочитать: ";
+    EXPECT_EQ(unread.rfind(prefix, 0), 0u) << testing::PrintToString(unread);
+    std::string pieces;
+    for (const wchar_t c : unread.substr(prefix.size())) pieces += static_cast<char>(c);  // ASCII names
+    return Want(version, pieces.c_str());
+}
 
 // A fixture installation written into a fresh temporary folder.
 class FixtureRoot {
@@ -114,8 +132,30 @@ TEST(OfflineWindowsVersion, ReadsVersionProductTypeAndKernelOfFixtureRoots) {
         std::function<void(sim::FixtureWindows&)> Alter;
         OfflineWindowsVersion Want;
     };
+    const auto release = [](sim::WindowsRelease which, sim::FixtureMachine machine) {
+        return [=](sim::FixtureWindows& w) { w = sim::ReleaseWindows(which, machine); };
+    };
+    using sim::FixtureMachine;
+    using sim::WindowsRelease;
     const std::vector<Case> cases = {
         {"Windows 10 workstation on x64", [](sim::FixtureWindows&) {}, kComplete},
+        // Windows 7 and 8.1 give their version only as the CurrentVersion text.
+        {"Windows 7 SP1 on x86", release(WindowsRelease::Windows7, FixtureMachine::X86),
+         Expected(6, 1, 7601, VER_NT_WORKSTATION, PROCESSOR_ARCHITECTURE_INTEL, true)},
+        {"Windows 7 SP1 on x64", release(WindowsRelease::Windows7, FixtureMachine::Amd64),
+         Expected(6, 1, 7601, VER_NT_WORKSTATION, PROCESSOR_ARCHITECTURE_AMD64, true)},
+        {"Windows 8.1 on x86", release(WindowsRelease::Windows81, FixtureMachine::X86),
+         Expected(6, 3, 9600, VER_NT_WORKSTATION, PROCESSOR_ARCHITECTURE_INTEL, true)},
+        {"Windows 8.1 on x64", release(WindowsRelease::Windows81, FixtureMachine::Amd64),
+         Expected(6, 3, 9600, VER_NT_WORKSTATION, PROCESSOR_ARCHITECTURE_AMD64, true)},
+        {"Windows 10 on x86", release(WindowsRelease::Windows10, FixtureMachine::X86),
+         Expected(10, 0, 19045, VER_NT_WORKSTATION, PROCESSOR_ARCHITECTURE_INTEL, true)},
+        {"Windows 10 on arm64", release(WindowsRelease::Windows10, FixtureMachine::Arm64),
+         Expected(10, 0, 19045, VER_NT_WORKSTATION, PROCESSOR_ARCHITECTURE_ARM64, true)},
+        {"Windows 11 on x64", release(WindowsRelease::Windows11, FixtureMachine::Amd64),
+         Expected(10, 0, 22631, VER_NT_WORKSTATION, PROCESSOR_ARCHITECTURE_AMD64, true)},
+        {"Windows 11 on arm64", release(WindowsRelease::Windows11, FixtureMachine::Arm64),
+         Expected(10, 0, 22631, VER_NT_WORKSTATION, PROCESSOR_ARCHITECTURE_ARM64, true)},
         {"domain controller on x86",
          [](sim::FixtureWindows& w) {
              w.Machine = sim::FixtureMachine::X86;
@@ -141,8 +181,8 @@ TEST(OfflineWindowsVersion, ReadsVersionProductTypeAndKernelOfFixtureRoots) {
         c.Alter(windows);
         FixtureRoot root(windows);
         ASSERT_TRUE(root.Built());
-        EXPECT_EQ(Describe(ReadOfflineWindowsVersion(root.Root())), Describe(c.Want));
-        EXPECT_EQ(Describe(ReadOfflineWindowsVersion(root.Root() + L"\\")), Describe(c.Want));
+        EXPECT_EQ(Read(root.Root()), Want(c.Want));
+        EXPECT_EQ(Read(root.Root() + L"\\"), Want(c.Want));
     }
 
     // Wine hands out a key for any application hive that answers nothing; the
@@ -154,12 +194,13 @@ TEST(OfflineWindowsVersion, ReadsVersionProductTypeAndKernelOfFixtureRoots) {
     EXPECT_EQ(hive.Backend(), RunningOnWine() ? OfflineHiveBackend::RegfReader : OfflineHiveBackend::AppKey);
 }
 
-TEST(OfflineWindowsVersion, HiveFailuresKeepWhatWasReadBefore) {
+TEST(OfflineWindowsVersion, EveryPieceIsReadOnItsOwnAndTheRestNamedAsUnread) {
     struct Case {
         const char* Name;
         std::function<void(sim::FixtureWindows&)> Alter;
         std::function<void(const FixtureRoot&, const sim::FixtureWindows&)> Damage;
-        OfflineWindowsVersion Want;
+        OfflineWindowsVersion Version;
+        const char* Unread;
     };
     const auto noChange = [](sim::FixtureWindows&) {};
     const auto intact = [](const FixtureRoot&, const sim::FixtureWindows&) {};
@@ -168,19 +209,40 @@ TEST(OfflineWindowsVersion, HiveFailuresKeepWhatWasReadBefore) {
     const auto build = [](const wchar_t* text) {
         return [text](sim::FixtureWindows& w) { w.Version.BuildNumber = text; };
     };
+    const auto x64 = [](std::uint32_t major, std::uint32_t minor, std::uint32_t buildNumber,
+                        std::uint8_t productType = VER_NT_WORKSTATION) {
+        return Expected(major, minor, buildNumber, productType, PROCESSOR_ARCHITECTURE_AMD64, true);
+    };
     const std::vector<Case> cases = {
-        {"no SOFTWARE hive", noChange, [&](const FixtureRoot& r, auto&) { fs::remove(software(r)); }, kNothing},
-        {"no SYSTEM hive", noChange, [&](const FixtureRoot& r, auto&) { fs::remove(system(r)); }, kNothing},
+        {"no SOFTWARE hive", noChange, [&](const FixtureRoot& r, auto&) { fs::remove(software(r)); }, x64(0, 0, 0),
+         "SOFTWARE"},
+        {"no SYSTEM hive", noChange, [&](const FixtureRoot& r, auto&) { fs::remove(system(r)); }, x64(10, 0, 19045, 0),
+         "SYSTEM"},
         {"SYSTEM is no hive", noChange,
-         [&](const FixtureRoot& r, auto&) { test::WriteFileBytes(system(r), "not a hive\r\n"); }, kNothing},
+         [&](const FixtureRoot& r, auto&) { test::WriteFileBytes(system(r), "not a hive\r\n"); }, x64(10, 0, 19045, 0),
+         "SYSTEM"},
         {"no CurrentVersion key", noChange,
          [&](const FixtureRoot& r, auto&) {
              RegfWriter empty;
              empty.AddKey(u"Microsoft\\Windows NT");
              RewriteHive(empty, software(r));
          },
-         kNothing},
-        {"no major version", [](sim::FixtureWindows& w) { w.Version.MajorVersion.reset(); }, intact, kNothing},
+         x64(0, 0, 0), "Microsoft\\Windows NT\\CurrentVersion"},
+        {"no major version: the CurrentVersion text", [](sim::FixtureWindows& w) { w.Version.MajorVersion.reset(); },
+         intact, x64(6, 3, 19045), ""},
+        {"no major version and no CurrentVersion",
+         [](sim::FixtureWindows& w) {
+             w.Version.MajorVersion.reset();
+             w.Version.CurrentVersion.clear();
+         },
+         intact, x64(0, 0, 19045), "CurrentVersion"},
+        {"CurrentVersion no version",
+         [](sim::FixtureWindows& w) {
+             w.Version.MajorVersion.reset();
+             w.Version.CurrentVersion = L"6.3a";
+         },
+         intact, x64(0, 0, 19045), "CurrentVersion"},
+        // A damaged number is no reason to believe the text, which says 6.3 on later releases too.
         {"major version as text", noChange,
          [&](const FixtureRoot& r, const sim::FixtureWindows& w) {
              RegfWriter hive = sim::SoftwareHiveContent(w);
@@ -188,11 +250,11 @@ TEST(OfflineWindowsVersion, HiveFailuresKeepWhatWasReadBefore) {
                            RegfStringData(u"10"));
              RewriteHive(hive, software(r));
          },
-         kNothing},
+         x64(0, 0, 19045), "CurrentMajorVersionNumber"},
         {"no minor version", [](sim::FixtureWindows& w) { w.Version.MinorVersion.reset(); }, intact,
-         Expected(10, 0, 0, 0)},
-        {"no build number", [](sim::FixtureWindows& w) { w.Version.BuildNumber.reset(); }, intact,
-         Expected(10, 0, 0, 0)},
+         x64(10, 0, 19045), "CurrentMinorVersionNumber"},
+        {"no build number", [](sim::FixtureWindows& w) { w.Version.BuildNumber.reset(); }, intact, x64(10, 0, 0),
+         "CurrentBuildNumber"},
         {"build number as a DWORD", noChange,
          [&](const FixtureRoot& r, const sim::FixtureWindows& w) {
              RegfWriter hive = sim::SoftwareHiveContent(w);
@@ -200,20 +262,19 @@ TEST(OfflineWindowsVersion, HiveFailuresKeepWhatWasReadBefore) {
                            RegfDwordData(19045));
              RewriteHive(hive, software(r));
          },
-         Expected(10, 0, 0, 0)},
-        {"empty build number", build(L""), intact, Expected(10, 0, 0, 0)},
-        {"build number 0", build(L"0"), intact, Expected(10, 0, 0, 0)},
+         x64(10, 0, 0), "CurrentBuildNumber"},
+        {"empty build number", build(L""), intact, x64(10, 0, 0), "CurrentBuildNumber"},
+        {"build number 0", build(L"0"), intact, x64(10, 0, 0), "CurrentBuildNumber"},
         // The leading number is kept, but the text is no build number.
-        {"build number with a revision", build(L"19045.3803"), intact, Expected(10, 0, 19045, 0)},
-        {"build number with a blank", build(L"19045 "), intact, Expected(10, 0, 19045, 0)},
-        {"negative build number", build(L"-1"), intact, Expected(10, 0, 0, 0)},
-        {"build number beyond 32 bits", build(L"4294967296"), intact, Expected(10, 0, 0, 0)},
-        {"largest build number", build(L"4294967295"), intact,
-         Expected(10, 0, 4294967295u, VER_NT_WORKSTATION, PROCESSOR_ARCHITECTURE_AMD64, true)},
-        {"Select\\Current 0", [](sim::FixtureWindows& w) { w.CurrentControlSet = 0; }, intact,
-         Expected(10, 0, 19045, 0)},
+        {"build number with a revision", build(L"19045.3803"), intact, x64(10, 0, 19045), "CurrentBuildNumber"},
+        {"build number with a blank", build(L"19045 "), intact, x64(10, 0, 19045), "CurrentBuildNumber"},
+        {"negative build number", build(L"-1"), intact, x64(10, 0, 0), "CurrentBuildNumber"},
+        {"build number beyond 32 bits", build(L"4294967296"), intact, x64(10, 0, 0), "CurrentBuildNumber"},
+        {"largest build number", build(L"4294967295"), intact, x64(10, 0, 4294967295u), ""},
+        {"Select\\Current 0", [](sim::FixtureWindows& w) { w.CurrentControlSet = 0; }, intact, x64(10, 0, 19045, 0),
+         "ProductType"},
         {"Select\\Current 1000", [](sim::FixtureWindows& w) { w.CurrentControlSet = 1000; }, intact,
-         Expected(10, 0, 19045, 0)},
+         x64(10, 0, 19045, 0), "ProductType"},
         {"no Select key", noChange,
          [&](const FixtureRoot& r, auto&) {
              RegfWriter hive;
@@ -221,18 +282,32 @@ TEST(OfflineWindowsVersion, HiveFailuresKeepWhatWasReadBefore) {
                            RegfStringData(u"WinNT"));
              RewriteHive(hive, system(r));
          },
-         Expected(10, 0, 19045, 0)},
+         x64(10, 0, 19045, 0), "ProductType"},
         {"Select\\Current names a missing control set", noChange,
          [&](const FixtureRoot& r, const sim::FixtureWindows& w) {
              RegfWriter hive = sim::SystemHiveContent(w);
              hive.SetValue(u"Select", u"Current", kRegfTypeDword, RegfDwordData(2));
              RewriteHive(hive, system(r));
          },
-         Expected(10, 0, 19045, 0)},
-        {"no ProductType", [](sim::FixtureWindows& w) { w.ProductType.reset(); }, intact, Expected(10, 0, 19045, 0)},
+         x64(10, 0, 19045, 0), "ProductType"},
+        {"no ProductType", [](sim::FixtureWindows& w) { w.ProductType.reset(); }, intact, x64(10, 0, 19045, 0),
+         "ProductType"},
         {"unknown ProductType", [](sim::FixtureWindows& w) { w.ProductType = L"WinNT2"; }, intact,
-         Expected(10, 0, 19045, 0)},
-        {"no kernel", [](sim::FixtureWindows& w) { w.WriteKernel = false; }, intact, kWithoutArchitecture},
+         x64(10, 0, 19045, 0), "ProductType"},
+        {"no kernel", [](sim::FixtureWindows& w) { w.WriteKernel = false; }, intact, kWithoutArchitecture,
+         "ntoskrnl.exe"},
+        {"Windows 7 without its kernel",
+         [](sim::FixtureWindows& w) {
+             w = sim::ReleaseWindows(sim::WindowsRelease::Windows7, sim::FixtureMachine::Amd64);
+             w.WriteKernel = false;
+         },
+         intact, Expected(6, 1, 7601, VER_NT_WORKSTATION), "ntoskrnl.exe"},
+        {"nothing but the kernel", noChange,
+         [&](const FixtureRoot& r, auto&) {
+             fs::remove(software(r));
+             fs::remove(system(r));
+         },
+         x64(0, 0, 0, 0), "SOFTWARE, SYSTEM"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -241,18 +316,18 @@ TEST(OfflineWindowsVersion, HiveFailuresKeepWhatWasReadBefore) {
         FixtureRoot root(windows);
         ASSERT_TRUE(root.Built());
         c.Damage(root, windows);
-        EXPECT_EQ(Describe(ReadOfflineWindowsVersion(root.Root())), Describe(c.Want));
+        EXPECT_EQ(Read(root.Root()), Want(c.Version, c.Unread));
     }
 
     // A hive in use by someone who shares it with nobody cannot be loaded.
     FixtureRoot root;
-    ASSERT_EQ(Describe(ReadOfflineWindowsVersion(root.Root())), Describe(kComplete));
+    ASSERT_EQ(Read(root.Root()), Want(kComplete));
     const FileHandle locked(::CreateFileW((root.System32() / L"Config\\SYSTEM").c_str(), GENERIC_READ, 0, nullptr,
                                           OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(locked);
-    EXPECT_EQ(Describe(ReadOfflineWindowsVersion(root.Root())), Describe(kNothing));
+    EXPECT_EQ(Read(root.Root()), Want(x64(10, 0, 19045, 0), "SYSTEM"));
 
-    EXPECT_EQ(Describe(ReadOfflineWindowsVersion(L"")), Describe(kNothing));
+    EXPECT_EQ(Read(L""), Want(kNothing, "SOFTWARE, SYSTEM, ntoskrnl.exe"));
 }
 
 TEST(OfflineWindowsVersion, KernelHeaderDecidesTheArchitecture) {
@@ -284,11 +359,11 @@ TEST(OfflineWindowsVersion, KernelHeaderDecidesTheArchitecture) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         test::WriteFileBytes(root.Kernel(), c.Kernel());
-        EXPECT_EQ(Describe(ReadOfflineWindowsVersion(root.Root())), Describe(c.Want));
+        EXPECT_EQ(Read(root.Root()), Want(c.Want, c.Want.ArchitectureKnown ? "" : "ntoskrnl.exe"));
     }
     fs::remove(root.Kernel());
     fs::create_directory(root.Kernel());
-    EXPECT_EQ(Describe(ReadOfflineWindowsVersion(root.Root())), Describe(kWithoutArchitecture)) << "a folder";
+    EXPECT_EQ(Read(root.Root()), Want(kWithoutArchitecture, "ntoskrnl.exe")) << "a folder";
 }
 
 namespace {
