@@ -19,11 +19,11 @@ fi
 "$wine" "$bin/qb-seed-devices.exe"
 echo "demo: sample Driver Store and devices seeded under C:\\windows (prefix $WINEPREFIX)"
 
-# The console tool as a script runs it; the 7-Zip the build fetched is on the
-# Windows PATH, as an installed 7-Zip would be.
+# The console tool as a script runs it; the 7-Zip the build fetched is installed
+# under Program Files, where an elevated program accepts it (not from PATH).
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-export WINEPATH
-WINEPATH=$(windows_path "$build/tools/7zip")
+mkdir -p "$WINEPREFIX/drive_c/Program Files/7-Zip"
+cp "$build/tools/7zip/7z.exe" "$build/tools/7zip/7z.dll" "$WINEPREFIX/drive_c/Program Files/7-Zip/"
 console() {
   echo
   echo "demo: Quillbay.exe $*"

@@ -40,7 +40,7 @@ fs::path AbsoluteArchivePath(const std::wstring& path) {
 
 int RunConsoleBackup(ConsoleState& state, const std::wstring& archivePath) {
     const LangId language = state.Language;
-    if (Locate7Zip().Path.empty()) {
+    if (Locate7Zip([&state](const std::wstring& text) { LogConsoleEvent(state, text); }).Path.empty()) {
         WriteConsoleLine(GetText(language, 106), true);
         return 4;
     }

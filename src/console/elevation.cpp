@@ -11,17 +11,7 @@
 #include "core/command_line.h"
 #include "core/string_compare.h"
 #include "core/text_trim.h"
-#include "core/unique_handle.h"
 #include "platform/system_message.h"
-
-bool IsProcessElevated() {
-    KernelHandle token;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    return ::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
-           elevation.TokenIsElevated != 0;
-}
 
 namespace {
 

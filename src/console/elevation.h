@@ -2,8 +2,8 @@
 #include <string>
 
 #include "core/localized_text.h"
+#include "platform/process_elevation.h"
 
-bool IsProcessElevated();
 // True: the process may go on. False: it relaunched itself (or said why it
 // could not) and must end with exit code 0.
 bool EnsureElevated(const std::wstring& commandTail, LangId language);

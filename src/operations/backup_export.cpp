@@ -163,7 +163,7 @@ void ExportRun::PackIntoArchive(const SevenZipTool& tool) {
 bool ExportRun::Run(const std::vector<DriverPackage*>& packages) {
     SevenZipTool tool;
     if (request_.PackToArchive) {
-        tool = Locate7Zip();
+        tool = Locate7Zip(callbacks_.LogLine);
         if (tool.Path.empty()) {
             LogLine(GetText(request_.Language, 196));
             return false;

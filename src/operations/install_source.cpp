@@ -37,7 +37,7 @@ fs::path ComparablePath(const fs::path& path) {
 // Unpacks the archive into a new extraction folder; false with `result.Error`.
 bool ExtractSource(const std::wstring& archive, LangId language, const OperationCallbacks& callbacks,
                    std::wstring& extractionFolder, InstallSourceScan& result) {
-    const SevenZipTool tool = Locate7Zip();
+    const SevenZipTool tool = Locate7Zip(callbacks.LogLine);
     if (tool.Path.empty()) {
         result.Error = GetText(language, 106);
         return false;

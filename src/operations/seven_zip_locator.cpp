@@ -2,12 +2,18 @@
 
 #include <windows.h>
 
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
 #include <vector>
 
 #include "core/unique_handle.h"
+#include "platform/path_rules.h"
+#include "platform/process_elevation.h"
 
 namespace {
 
@@ -76,11 +82,47 @@ std::vector<Path> SearchPathFolders(const SevenZipSearchPlaces& places) {
     return folders;
 }
 
+using LogFunction = std::function<void(const std::wstring&)>;
+
+// A candidate and, for one an unelevated process could have planted, where it came from.
+struct Candidate {
+    Path File;
+    std::wstring UserPlace;  // empty: the program folder, HKLM or Program Files
+};
+
+std::wstring KnownFolder(const KNOWNFOLDERID& id) {
+    PWSTR folder = nullptr;
+    const HRESULT hr = ::SHGetKnownFolderPath(id, 0, nullptr, &folder);
+    std::wstring path = SUCCEEDED(hr) && folder ? folder : L"";
+    ::CoTaskMemFree(folder);
+    return path;
+}
+
+bool IsAcceptable(const Candidate& candidate, const SevenZipSearchPlaces& places, const LogFunction& log) {
+    if (!IsUsableFile(candidate.File)) return false;
+    if (!places.Elevated || candidate.UserPlace.empty()) return true;
+    const auto contains = [&](const std::wstring& folder) {
+        return !folder.empty() && IsPathInside(candidate.File, folder);
+    };
+    if (std::any_of(places.ProtectedFolders.begin(), places.ProtectedFolders.end(), contains)) return true;
+    if (log) {
+        log(L"Пропущен 7-Zip " + candidate.File.wstring() + L" из " + candidate.UserPlace +
+            L": программа запущена с повышенными правами, а файл лежит вне Program Files и папки Windows");
+    }
+    return false;
+}
+
 }  // namespace
 
 SevenZipSearchPlaces StandardSevenZipSearchPlaces() {
     SevenZipSearchPlaces places;
     places.RegistrySubkey = L"SOFTWARE\\7-Zip";
+    places.Elevated = IsProcessElevated();
+    // From the system's own settings, not the environment, which the user may set.
+    places.ProtectedFolders = {KnownFolder(FOLDERID_ProgramFiles), KnownFolder(FOLDERID_ProgramFilesX86)};
+    wchar_t windowsFolder[MAX_PATH] = {};
+    const UINT windowsLength = ::GetSystemWindowsDirectoryW(windowsFolder, MAX_PATH);
+    if (windowsLength > 0 && windowsLength < MAX_PATH) places.ProtectedFolders.emplace_back(windowsFolder);
     std::wstring module(kLongPathCharacters, L'\0');
     const DWORD length = ::GetModuleFileNameW(nullptr, module.data(), kLongPathCharacters);
     if (length > 0 && length < kLongPathCharacters) {
@@ -90,33 +132,36 @@ SevenZipSearchPlaces StandardSevenZipSearchPlaces() {
     return places;
 }
 
-SevenZipTool Locate7Zip(const SevenZipSearchPlaces& places) {
-    std::vector<Path> candidates;
+SevenZipTool Locate7Zip(const SevenZipSearchPlaces& places, const LogFunction& log) {
+    std::vector<Candidate> candidates;
     if (!places.ProgramFolder.empty()) {
-        candidates.push_back(Path(places.ProgramFolder) / L"7z.exe");
-        candidates.push_back(Path(places.ProgramFolder) / L"7zz.exe");
+        candidates.push_back({Path(places.ProgramFolder) / L"7z.exe", {}});
+        candidates.push_back({Path(places.ProgramFolder) / L"7zz.exe", {}});
     }
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         const std::wstring folder = RegistryInstallFolder(root, places.RegistrySubkey);
-        if (!folder.empty()) candidates.push_back(Path(folder) / L"7z.exe");
+        const std::wstring place = root == HKEY_CURRENT_USER ? L"HKCU\\" + places.RegistrySubkey : std::wstring();
+        if (!folder.empty()) candidates.push_back({Path(folder) / L"7z.exe", place});
     }
     for (const wchar_t* variable : {L"ProgramFiles", L"ProgramFiles(x86)"}) {
         const std::optional<std::wstring> folder = EnvironmentValue(variable);
-        if (folder) candidates.push_back(Path(*folder) / L"7-Zip" / L"7z.exe");
+        if (folder) candidates.push_back({Path(*folder) / L"7-Zip" / L"7z.exe", {}});
     }
-    for (const Path& candidate : candidates) {
-        if (IsUsableFile(candidate)) return {candidate.wstring()};
+    for (const Candidate& candidate : candidates) {
+        if (IsAcceptable(candidate, places, log)) return {candidate.File.wstring()};
     }
 
     // Not SearchPathW: it would look in the current folder too.
     const std::vector<Path> folders = SearchPathFolders(places);
     for (const wchar_t* name : {L"7z.exe", L"7zz.exe"}) {
-        for (const Path& folder : folders) {
-            const Path candidate = folder / name;
-            if (IsUsableFile(candidate)) return {candidate.wstring()};
+        for (std::size_t i = 0; i < folders.size(); ++i) {
+            // SearchPathFolders puts the program folder first.
+            const bool programFolder = i == 0 && !places.ProgramFolder.empty();
+            const Candidate candidate{folders[i] / name, programFolder ? std::wstring() : L"PATH"};
+            if (IsAcceptable(candidate, places, log)) return {candidate.File.wstring()};
         }
     }
     return {};
 }
 
-SevenZipTool Locate7Zip() { return Locate7Zip(StandardSevenZipSearchPlaces()); }
+SevenZipTool Locate7Zip(const LogFunction& log) { return Locate7Zip(StandardSevenZipSearchPlaces(), log); }

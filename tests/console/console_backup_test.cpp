@@ -88,7 +88,7 @@ TEST(ConsoleBackupE2E, SampleStoreGoesIntoOneArchive) {
     const std::vector<std::string> logged = log.Lines();
     ASSERT_EQ(logged.size(), 14u);
     EXPECT_EQ(logged.front(), WideToUtf8(L"Для архивирования используется: ") +
-                                  Utf8Path(test::RealSevenZipFolder() / L"7z.exe"));
+                                  Utf8Path(scene.sevenZip.Executable()));
     EXPECT_EQ(logged.back(), WideToUtf8(L"Создан архив резервной копии: ") + Utf8Path(archive));
 }
 

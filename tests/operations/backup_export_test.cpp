@@ -270,7 +270,7 @@ TEST_F(BackupExportTest, FailedPackagesLeaveNothingBehindAndTheManifestListsExac
     EXPECT_EQ(statistics.Exported, 3);
     EXPECT_EQ(statistics.Failures, 2);
     EXPECT_FALSE(statistics.Cancelled);
-    EXPECT_TRUE(Logged(L"Для архивирования используется: " + (test::RealSevenZipFolder() / L"7z.exe").wstring()))
+    EXPECT_TRUE(Logged(L"Для архивирования используется: " + sevenZip.Executable().wstring()))
         << testing::PrintToString(lines);
     EXPECT_TRUE(Logged(L"Не найдена папка Driver Store для qtnet.inf (oem2.inf)"));
     EXPECT_EQ(CountLogged(L"Ошибка копирования " + (Store(3) / L"drv.sys").wstring() + L": "), 1u)

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/localized_text.h"
 #include "core/unique_handle.h"
@@ -84,7 +85,7 @@ TEST(SevenZipLocator, TakesCandidatesInOrderAndSkipsUnusableRegistryValues) {
     test::TempFolder root(L"qb7z поиск");
     const fs::path& r = root.Path();
     ScopedSevenZipKey key;
-    const SevenZipSearchPlaces places{(r / L"program").wstring(), key.Subkey()};
+    const SevenZipSearchPlaces places{(r / L"program").wstring(), key.Subkey(), false, {}};
     ScopedVariable programFiles(L"ProgramFiles", (r / L"pf").wstring());
     ScopedVariable programFilesX86(L"ProgramFiles(x86)", (r / L"pf86").wstring());
     ScopedVariable searchPath(L"PATH", (r / L"path").wstring());
@@ -136,7 +137,7 @@ TEST(SevenZipLocator, TakesCandidatesInOrderAndSkipsUnusableRegistryValues) {
 TEST(SevenZipLocator, SearchesProgramFolderAndPathButNeverTheCurrentFolder) {
     test::TempFolder root(L"qb7z путь");
     const fs::path& r = root.Path();
-    const SevenZipSearchPlaces places{(r / L"program").wstring(), L"SOFTWARE\\Quillbay-test-no-such-key"};
+    const SevenZipSearchPlaces places{(r / L"program").wstring(), L"SOFTWARE\\Quillbay-test-no-such-key", false, {}};
     ScopedVariable programFiles(L"ProgramFiles", (r / L"pf").wstring());
     ScopedVariable programFilesX86(L"ProgramFiles(x86)", L"");
     fs::create_directories(r / L"program");
@@ -170,6 +171,55 @@ TEST(SevenZipLocator, SearchesProgramFolderAndPathButNeverTheCurrentFolder) {
         ScopedVariable searchPath(L"PATH", (r / L"d").wstring());
         EXPECT_TRUE(Locate7Zip(places).Path.empty());
     }
+}
+
+TEST(SevenZipLocator, ElevatedTakesHkcuAndPathOnlyInsideProtectedFolders) {
+    test::TempFolder root(L"qb7z права");
+    const fs::path& r = root.Path();
+    ScopedSevenZipKey key;
+    ScopedVariable programFiles(L"ProgramFiles", (r / L"pf").wstring());
+    ScopedVariable programFilesX86(L"ProgramFiles(x86)", L"");
+    const fs::path user = PlaceFile(r / L"user" / L"7z.exe");
+    PlaceFile(r / L"path" / L"7zz.exe");
+    const fs::path onPath = r / L"pf" / L".." / L"path" / L"7zz.exe";  // the detour leaves Program Files
+    key.SetPath(HKEY_CURRENT_USER, (r / L"user").wstring());
+    ScopedVariable searchPath(L"PATH", onPath.parent_path().wstring());
+    const std::wstring skippedUser = L"Пропущен 7-Zip " + user.wstring() + L" из HKCU\\" + key.Subkey() +
+                                     L": программа запущена с повышенными правами, а файл лежит вне Program Files и "
+                                     L"папки Windows";
+    const std::wstring skippedPath = L"Пропущен 7-Zip " + onPath.wstring() +
+                                     L" из PATH: программа запущена с повышенными правами, а файл лежит вне Program "
+                                     L"Files и папки Windows";
+    struct Case {
+        const char* Name;
+        bool Elevated;
+        std::vector<std::wstring> Protected;
+        fs::path Want;
+        std::vector<std::wstring> Log;
+    };
+    const Case cases[] = {
+        {"unelevated keeps the order", false, {}, user, {}},
+        {"elevated skips both outside", true, {(r / L"pf").wstring()}, {}, {skippedUser, skippedPath}},
+        {"elevated takes HKCU inside", true, {(r / L"USER").wstring()}, user, {}},
+        {"elevated takes PATH inside", true, {(r / L"path").wstring()}, onPath, {skippedUser}},
+    };
+    for (const Case& c : cases) {
+        SevenZipSearchPlaces places{(r / L"program").wstring(), key.Subkey(), c.Elevated, c.Protected};
+        std::vector<std::wstring> log;
+        EXPECT_EQ(Locate7Zip(places, [&](const std::wstring& line) { log.push_back(line); }).Path, c.Want.wstring())
+            << c.Name;
+        EXPECT_EQ(log, c.Log) << c.Name;
+    }
+
+    // The program's folder, HKLM and Program Files stay trusted when elevated.
+    const SevenZipSearchPlaces elevated{(r / L"program").wstring(), key.Subkey(), true, {}};
+    const fs::path pf = PlaceFile(r / L"pf" / L"7-Zip" / L"7z.exe");
+    EXPECT_EQ(Locate7Zip(elevated).Path, pf.wstring());
+    const fs::path machine = PlaceFile(r / L"machine" / L"7z.exe");
+    key.SetPath(HKEY_LOCAL_MACHINE, (r / L"machine").wstring());
+    EXPECT_EQ(Locate7Zip(elevated).Path, machine.wstring());
+    const fs::path program = PlaceFile(r / L"program" / L"7zz.exe");
+    EXPECT_EQ(Locate7Zip(elevated).Path, program.wstring());
 }
 
 TEST(SevenZipVersion, FormatsAsSevenZipDoes) {

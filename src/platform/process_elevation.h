@@ -1,0 +1,4 @@
+#pragma once
+// Whether this process runs with an elevated token.
+
+bool IsProcessElevated();
