@@ -159,7 +159,12 @@ bool Measure(DismSession& dism, std::size_t count, const std::wstring& root, int
 
     ReadEveryInfOnce(infs);  // so that every timed pass finds the files in the cache
     m.Baseline = Fastest(rounds, [&] { m.ModelsLines = ReadEveryInfOnce(infs); });
-    const OfflineWindowsVersion platform = ReadOfflineWindowsVersion(root);
+    std::wstring unread;
+    const OfflineWindowsVersion platform = ReadOfflineWindowsVersion(root, unread);
+    if (!unread.empty()) {
+        error = unread;
+        return false;
+    }
     std::size_t readerIds = 0;
     m.ReaderBaseline = Fastest(rounds, [&] { readerIds = ReadEveryInfModels(infs, platform); });
     if (readerIds != m.ModelsLines) {
