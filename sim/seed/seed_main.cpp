@@ -1,9 +1,11 @@
 // qb-seed: writes the demonstration driver packages into the running system
-// ("current") or into an offline Windows root ("offline <root>").
+// ("current") or into an offline Windows root ("offline <root>"); "current
+// awkward-texts" writes the packages with awkward texts into the running system.
 #include <windows.h>
 
 #include <string>
 
+#include "awkward_text_windows.h"
 #include "current_windows_seed.h"
 #include "sample_windows.h"
 #include "sim_text.h"
@@ -36,11 +38,13 @@ int Fail(const std::wstring& error) {
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc >= 2 ? argv[1] : L"";
-    const FixtureWindows windows = SampleDemoWindows();
+    // "current awkward-texts" seeds the packages whose texts test the backup's files instead.
+    const bool awkward = command == L"current" && argc == 3 && std::wstring(argv[2]) == L"awkward-texts";
+    const FixtureWindows windows = awkward ? AwkwardTextWindows() : SampleDemoWindows();
     std::wstring error;
-    if (command == L"current" && argc == 2) {
+    if (command == L"current" && (argc == 2 || awkward)) {
         if (IsCurrentWindowsSeeded(windows)) {
-            WriteLine(STD_OUTPUT_HANDLE, L"The running Windows already holds the sample driver packages.");
+            WriteLine(STD_OUTPUT_HANDLE, L"The running Windows already holds these driver packages.");
             return 0;
         }
         SeededCurrentWindows seeded;
@@ -55,7 +59,7 @@ int wmain(int argc, wchar_t** argv) {
                                          L" driver packages in " + argv[2] + L".");
         return 0;
     }
-    WriteLine(STD_ERROR_HANDLE, L"Usage: qb-seed current");
+    WriteLine(STD_ERROR_HANDLE, L"Usage: qb-seed current [awkward-texts]");
     WriteLine(STD_ERROR_HANDLE, L"       qb-seed offline <root folder>");
     return 2;
 }
