@@ -4,13 +4,21 @@
 
 #include "core/localized_text.h"
 #include "platform/dism_session.h"
+#include "core/unique_handle.h"
 
 struct ConsoleState {
     LangId Language = 1;
     std::wstring LogPath;
     std::wstring TargetRoot;
     DismSession Dism;
+    // The unelevated process that relayed the command, while it waits for us.
+    KernelHandle Caller;
 };
+
+// The relaying caller has ended (Ctrl+C in its console, or it was closed): the
+// command stops at its next checkpoint, as a cancelled one does, and logs why.
+bool CallerEnded(const ConsoleState& state);
+void LogCallerEnded(const ConsoleState& state);
 
 // Appends a timestamped line to the log file; a console run has no other log.
 void LogConsoleEvent(const ConsoleState& state, const std::wstring& text);

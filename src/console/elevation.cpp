@@ -9,10 +9,11 @@
 #include <cwchar>
 
 #include "core/command_line.h"
+#include "platform/module_path.h"
 #include "core/string_compare.h"
-#include "core/text_trim.h"
-#include "core/unique_handle.h"
 #include "platform/system_message.h"
+
+void ShowElevationError(const std::wstring& text) { ::MessageBoxW(nullptr, text.c_str(), L"Quillbay", MB_ICONERROR); }
 
 bool IsProcessElevated() {
     KernelHandle token;
@@ -24,8 +25,6 @@ bool IsProcessElevated() {
 }
 
 namespace {
-
-void ShowElevationError(const std::wstring& text) { ::MessageBoxW(nullptr, text.c_str(), L"Quillbay", MB_ICONERROR); }
 
 bool WasRelaunchedForElevation() {
     const std::vector<std::wstring> arguments = SplitCommandLine(::GetCommandLineW());
@@ -55,9 +54,8 @@ bool EnsureElevated(const std::wstring& commandTail, LangId language) {
         ShowElevationError(GetText(language, 166));
         return false;
     }
-    wchar_t module[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
+    const std::wstring module = ModuleFilePath();
+    if (module.empty()) {
         ShowElevationError(GetText(language, 167));
         return false;
     }
@@ -68,7 +66,7 @@ bool EnsureElevated(const std::wstring& commandTail, LangId language) {
     SHELLEXECUTEINFOW execute{};
     execute.cbSize = sizeof(execute);
     execute.lpVerb = L"runas";
-    execute.lpFile = module;
+    execute.lpFile = module.c_str();
     execute.lpParameters = parameters.c_str();
     execute.nShow = SW_SHOWNORMAL;
     if (!::ShellExecuteExW(&execute)) ShowElevationError(ElevationFailureText(::GetLastError(), language));
