@@ -7,6 +7,7 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <cwctype>
 #include <filesystem>
 #include <functional>
