@@ -241,20 +241,11 @@ DWORD WINAPI MapDriveToShare(LPCWSTR drive, LPWSTR remote, LPDWORD length) {
     return NO_ERROR;
 }
 
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const fs::path& folder) : saved_(fs::current_path()) { fs::current_path(folder); }
-    ~CurrentDirectory() { fs::current_path(saved_); }
-
-private:
-    fs::path saved_;
-};
-
 }  // namespace
 
 TEST(ConsoleRelay, TheCopyStartsInTheCallersFolderWithAbsolutePathsAndSharesForMappedDrives) {
     const test::TempFolder folder;
-    const CurrentDirectory inFolder(folder.Path());
+    const test::ScopedCurrentFolder inFolder(folder.Path());
     const sim::ImportHook shell(L"shell32.dll", "ShellExecuteExW", reinterpret_cast<void*>(&RefuseElevation));
     const sim::ImportHook network(L"mpr.dll", "WNetGetConnectionW", reinterpret_cast<void*>(&MapDriveToShare));
     ASSERT_TRUE(shell.Installed() && network.Installed());

@@ -91,6 +91,20 @@ private:
     std::wstring old_;
 };
 
+// Makes `folder` the current directory while it lives.
+class ScopedCurrentFolder {
+public:
+    explicit ScopedCurrentFolder(const std::filesystem::path& folder) : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+    ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+    ~ScopedCurrentFolder() { std::filesystem::current_path(saved_); }
+
+private:
+    std::filesystem::path saved_;
+};
+
 // Polls `condition` every 50 ms for five seconds at most.
 template <typename Condition>
 bool WaitUntil(Condition condition) {
