@@ -2,8 +2,8 @@
 
 #include <shellapi.h>
 
-#include "core/command_line.h"
 #include "console/relay_file.h"
+#include "core/command_line.h"
 #include "core/unique_handle.h"
 
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine) {

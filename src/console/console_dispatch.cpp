@@ -4,16 +4,16 @@
 
 #include <objbase.h>
 
-#include "core/command_line.h"
 #include "console/console_backup.h"
 #include "console/console_cleanup.h"
 #include "console/console_output.h"
 #include "console/console_relay.h"
 #include "console/console_state.h"
 #include "console/elevation.h"
-#include "core/event_log.h"
 #include "console/relay_file.h"
 #include "console/self_test.h"
+#include "core/command_line.h"
+#include "core/event_log.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "core/plain_file.h"
 #include "core/text_encoding.h"
 #include "core/unique_handle.h"
+#include "core/usage_text.h"
 
 namespace {
 

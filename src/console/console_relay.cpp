@@ -6,10 +6,10 @@
 
 #include "console/console_output.h"
 #include "console/relay_file.h"
+#include "core/unique_handle.h"
 #include "platform/argument_quoting.h"
 #include "platform/module_path.h"
 #include "platform/portable_path.h"
-#include "core/unique_handle.h"
 
 namespace {
 

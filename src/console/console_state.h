@@ -3,8 +3,8 @@
 #include <string>
 
 #include "core/localized_text.h"
-#include "platform/dism_session.h"
 #include "core/unique_handle.h"
+#include "platform/dism_session.h"
 
 struct ConsoleState {
     LangId Language = 1;

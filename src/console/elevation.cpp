@@ -9,8 +9,10 @@
 #include <cwchar>
 
 #include "core/command_line.h"
-#include "platform/module_path.h"
 #include "core/string_compare.h"
+#include "core/text_trim.h"
+#include "core/unique_handle.h"
+#include "platform/module_path.h"
 #include "platform/system_message.h"
 
 void ShowElevationError(const std::wstring& text) { ::MessageBoxW(nullptr, text.c_str(), L"Quillbay", MB_ICONERROR); }

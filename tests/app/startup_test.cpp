@@ -10,14 +10,14 @@
 #include <filesystem>
 #include <string>
 
+#include "app/startup.h"
 #include "console/elevation.h"
 #include "core/event_log.h"
 #include "core/localized_text.h"
-#include "app/startup.h"
-#include "import_hook.h"
-#include "unelevated_token.h"
 #include "core/text_encoding.h"
+#include "import_hook.h"
 #include "test_support.h"
+#include "unelevated_token.h"
 
 namespace fs = std::filesystem;
 

@@ -17,17 +17,16 @@
 #include <filesystem>
 #include <string>
 
-#include "core/command_line.h"
 #include "console/console_relay.h"
-#include "core/event_log.h"
-#include "core/localized_text.h"
 #include "console/relay_file.h"
-#include "import_hook.h"
 #include "console_log.h"
 #include "console_run.h"
+#include "core/command_line.h"
 #include "core/event_log.h"
+#include "core/localized_text.h"
 #include "core/text_encoding.h"
 #include "core/unique_handle.h"
+#include "import_hook.h"
 #include "seeded_sample.h"
 #include "test_support.h"
 #include "tests/operations/seven_zip_on_path.h"

@@ -4,11 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "core/command_line.h"
-#include "console/console_relay.h"
 #include "console/console_output.h"
-#include "core/event_log.h"
 #include "console/relay_file.h"
+#include "core/command_line.h"
+#include "core/event_log.h"
 #include "core/unique_handle.h"
 #include "test_support.h"
 

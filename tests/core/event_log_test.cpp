@@ -13,10 +13,10 @@
 
 #include "console/console_output.h"
 #include "core/event_log.h"
+#include "core/unique_handle.h"
 #include "import_hook.h"
 #include "platform/dism_session.h"
 #include "platform/utf8_file.h"
-#include "core/unique_handle.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

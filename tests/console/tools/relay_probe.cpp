@@ -27,6 +27,25 @@
 #include "core/unique_handle.h"
 #include "unelevated_token.h"
 
+namespace {
+
+bool Switched(const wchar_t* name) { return ::GetEnvironmentVariableW(name, nullptr, 0) != 0; }
+
+void WaitForEvent(const wchar_t* name) {
+    if (const KernelHandle event(::OpenEventW(SYNCHRONIZE, FALSE, name)); event)
+        ::WaitForSingleObject(event.get(), 30000);
+}
+
+int CountGeneration() {
+    wchar_t text[16] = {};
+    ::GetEnvironmentVariableW(L"QB_PROBE_GENERATION", text, 16);
+    const int generation = _wtoi(text) + 1;
+    ::SetEnvironmentVariableW(L"QB_PROBE_GENERATION", std::to_wstring(generation).c_str());
+    return generation;
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR tail, int) {
     if (CountGeneration() > 3) return 99;
     const std::wstring commandTail = tail ? tail : L"";
