@@ -2,14 +2,16 @@
 // Steps in before every SetupDiGetDevicePropertyW call the test program makes, so
 // a test can change a device at an exact moment of a pass over the device list (a
 // driver update between two reads of the same device), or have the platform
-// refuse a read. Works by replacing the program's import of the function; one
-// hook at a time.
+// refuse a read. One hook at a time.
 #include <windows.h>
 
 #include <setupapi.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "import_hook.h"
 
 namespace sim {
 
@@ -29,10 +31,10 @@ public:
     DevicePropertyHook& operator=(const DevicePropertyHook&) = delete;
     ~DevicePropertyHook();
 
-    [[nodiscard]] bool Installed() const noexcept { return slot_ != nullptr; }
+    [[nodiscard]] bool Installed() const noexcept { return hook_ != nullptr; }
 
 private:
-    void** slot_ = nullptr;
+    std::unique_ptr<ImportHook> hook_;
 };
 
 bool IsSameDevicePropertyKey(const DEVPROPKEY& a, const DEVPROPKEY& b) noexcept;

@@ -32,9 +32,6 @@ LangId ResolveLanguage() {
     return LanguageForPrimaryLanguage(static_cast<WORD>(::GetUserDefaultUILanguage() & 0x3FF));
 }
 
-namespace {
-
-// Interactive run after the gates: returns the exit code.
 int RunInteractive(HINSTANCE instance, LangId language) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), 0x402B};
     ::InitCommonControlsEx(&controls);
@@ -52,22 +49,28 @@ int RunInteractive(HINSTANCE instance, LangId language) {
 
     int exitCode = 0;
     std::wstring error;
-    if (!state->Dism.Initialize(state->Events.DismLogPath, error)) {
+    const bool dismReady = state->Dism.Initialize(state->Events.DismLogPath, error);
+    if (!state->Dism.LogRefusal().empty()) Log(state->Events, state->Dism.LogRefusal());
+    if (!dismReady) {
         Log(state->Events, error);
         ShowDismInitFailure(error, state->Events.LogPath);
         exitCode = 2;
     } else {
         const INT_PTR result = ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN_WINDOW), nullptr, MainWindowProc,
                                                  reinterpret_cast<LPARAM>(state.get()));
-        exitCode = result == -1 ? static_cast<int>(::GetLastError()) : 0;
+        if (result == -1) {
+            // The error may be 0, and a script must never read a window that
+            // never opened as a session that ended well.
+            const DWORD error = ::GetLastError();
+            exitCode = static_cast<int>(error != 0 ? error : ERROR_CAN_NOT_COMPLETE);
+            Log(state->Events, L"Не удалось открыть главное окно, код " + std::to_wstring(exitCode));
+        }
         state->Dism.Shutdown();
     }
     if (comInitialized) ::CoUninitialize();
     state.reset();
     return exitCode;
 }
-
-}  // namespace
 
 int RunApplication(HINSTANCE instance, const std::wstring& commandTail) {
     // An elevated process must never load a DLL planted in the current directory.

@@ -10,5 +10,7 @@ LangId ResolveLanguage();
 // Maps a primary language id of the user's UI language to an interface language.
 LangId LanguageForPrimaryLanguage(WORD primaryLanguage);
 
+// The interactive session after the gates: DISM and the main window. Returns the exit code.
+int RunInteractive(HINSTANCE instance, LangId language);
 // The whole process: console dispatch, elevation, DISM, the main window. Returns the exit code.
 int RunApplication(HINSTANCE instance, const std::wstring& commandTail);

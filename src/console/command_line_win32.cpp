@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "console/console_relay.h"
+#include "console/relay_file.h"
 #include "core/command_line.h"
 #include "core/unique_handle.h"
 

@@ -9,6 +9,7 @@
 #include "console/current_packages.h"
 #include "operations/backup_export.h"
 #include "operations/seven_zip_locator.h"
+#include "platform/path_rules.h"
 
 namespace fs = std::filesystem;
 
@@ -25,13 +26,8 @@ bool IsInDeviceNamespaceRoot(const std::wstring& path) {
 
 // The absolute path, or empty when there is none or it names no file in a folder.
 fs::path AbsoluteArchivePath(const std::wstring& path) {
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return {};
-    std::wstring full(needed, L'\0');
-    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return {};
-    full.resize(length);
-    if (IsInDeviceNamespaceRoot(full)) return {};
+    const std::wstring full = FullPathName(path);
+    if (full.empty() || IsInDeviceNamespaceRoot(full)) return {};
     fs::path result(full);
     return result.has_filename() ? result : fs::path();
 }
@@ -65,9 +61,11 @@ int RunConsoleBackup(ConsoleState& state, const std::wstring& archivePath) {
     for (DriverPackage& package : packages) selection.push_back(&package);
     OperationCallbacks callbacks;
     callbacks.LogLine = [&state](const std::wstring& text) { LogConsoleEvent(state, text); };
+    callbacks.Cancelled = [&state] { return CallerEnded(state); };
 
     ExportStatistics statistics;
     const bool exported = ExportDriverPackages(request, selection, callbacks, statistics);
+    if (statistics.Cancelled) LogCallerEnded(state);
     WriteConsoleLine(GetText(language, 135) + std::to_wstring(statistics.Exported));
     WriteConsoleLine(GetText(language, 145) + std::to_wstring(statistics.Failures));
     if (!statistics.ResultPath.empty()) WriteConsoleLine(statistics.ResultPath);

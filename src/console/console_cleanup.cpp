@@ -37,6 +37,10 @@ int RemoveCandidates(const ConsoleState& state, const std::vector<DriverPackage>
     RemovalResult result;
     result.FreeBeforeMeasured = FreeBytes(state.TargetRoot, result.FreeBefore);
     for (const CleanupCandidate& candidate : candidates) {
+        if (CallerEnded(state)) {
+            LogCallerEnded(state);
+            break;
+        }
         const DriverPackage& package = packages[candidate.OldIndex];
         WriteConsoleLine(GetText(language, 141) + package.PublishedName);
         std::wstring error;

@@ -10,6 +10,7 @@
 #include "console/console_relay.h"
 #include "console/console_state.h"
 #include "console/elevation.h"
+#include "console/relay_file.h"
 #include "console/self_test.h"
 #include "core/command_line.h"
 #include "core/event_log.h"
@@ -27,11 +28,17 @@ int RunCommand(const CommandLine& command, ConsoleState& state) {
 
 }  // namespace
 
-ConsoleDispatchResult DispatchConsoleMode(const std::wstring& commandTail, LangId language) {
-    const CommandLine command = ParseCommandLine();
+ConsoleDispatchResult DispatchConsoleMode(const std::wstring& /*commandTail*/, LangId language) {
+    CommandLine command = ParseCommandLine();
     if (command.Command == ConsoleCommand::None) return {};
 
-    SetRelayFilePath(command.RelayPath);
+    std::wstring refusal;
+    if (!UseRelayFile(command.RelayPath, refusal)) {
+        AppendLogFile(TempFilePath(L"Quillbay.log"), FormatLogLine(refusal));
+        command = CommandLine{};
+        command.Command = ConsoleCommand::Invalid;
+        command.BadArgument = L"--console-relay";
+    }
     if (command.Command != ConsoleCommand::SelfTest) ::AttachConsole(ATTACH_PARENT_PROCESS);
 
     if (command.Command == ConsoleCommand::Help) {
@@ -44,10 +51,26 @@ ConsoleDispatchResult DispatchConsoleMode(const std::wstring& commandTail, LangI
         PrintHelp(language);
         return {true, 2};
     }
-    if (command.Command == ConsoleCommand::SelfTest) {
-        if (!EnsureElevated(commandTail, language)) return {true, 0};
-    } else if (!IsProcessElevated()) {
-        return {true, RunConsoleRelay(commandTail, language)};
+    if (!IsProcessElevated()) {
+        // "runas" may start a copy that is still not elevated (no prompt for a
+        // standard user, a policy without an admin token); relaying again would
+        // start copies without end.
+        if (!command.RelayPath.empty()) {
+            WriteConsoleLine(GetText(language, 166), true);
+            return {true, 5};
+        }
+        const RelayResult relay = RunConsoleRelay(RelayArguments(command), language);
+        if (command.Command == ConsoleCommand::SelfTest) {
+            // The self-test has no console of its own to explain a refusal on.
+            if (!relay.Started) ShowElevationError(relay.Failure);
+            return {true, relay.Started ? relay.ExitCode : 0};
+        }
+        if (!relay.Started) {
+            WriteConsoleLine(relay.Failure, true);
+            return {true, 5};
+        }
+        if (relay.Silent) WriteConsoleLine(GetText(language, 267) + std::to_wstring(relay.ExitCode), true);
+        return {true, relay.ExitCode};
     }
 
     const bool comInitialized = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
@@ -56,8 +79,11 @@ ConsoleDispatchResult DispatchConsoleMode(const std::wstring& commandTail, LangI
         ConsoleState state;
         state.Language = language;
         state.LogPath = TempFilePath(L"Quillbay.log");
+        state.Caller = OpenRelayCaller(command.RelayPath);
         std::wstring error;
-        if (!state.Dism.Initialize(TempFilePath(L"Quillbay-DISM.log"), error)) {
+        const bool dismReady = state.Dism.Initialize(TempFilePath(L"Quillbay-DISM.log"), error);
+        if (!state.Dism.LogRefusal().empty()) LogConsoleEvent(state, state.Dism.LogRefusal());
+        if (!dismReady) {
             LogConsoleEvent(state, error);
             if (command.Command == ConsoleCommand::SelfTest) {
                 ShowDismInitFailure(error, state.LogPath);

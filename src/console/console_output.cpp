@@ -2,32 +2,39 @@
 
 #include <windows.h>
 
-#include "core/event_log.h"
+#include "core/plain_file.h"
 #include "core/text_encoding.h"
+#include "core/unique_handle.h"
 #include "core/usage_text.h"
 
 namespace {
 
-std::wstring& RelayPathStorage() {
-    static std::wstring path;
-    return path;
+FileHandle& RelayFile() {
+    static FileHandle file;
+    return file;
 }
 
 }  // namespace
 
-void SetRelayFilePath(const std::wstring& path) { RelayPathStorage() = path; }
-
-const std::wstring& RelayFilePath() { return RelayPathStorage(); }
+bool UseRelayFile(const std::wstring& path, std::wstring& refusal) {
+    RelayFile().reset();
+    refusal.clear();
+    if (path.empty()) return true;
+    RelayFile() = OpenPlainFile(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, refusal);
+    if (!RelayFile() && refusal.empty()) refusal = L"Не удалось открыть файл вывода консоли: " + path;
+    return static_cast<bool>(RelayFile());
+}
 
 void WriteConsoleText(const std::wstring& text, bool errorStream) {
-    if (!RelayFilePath().empty()) {
-        AppendLogFile(RelayFilePath(), text);
+    DWORD written = 0;
+    if (RelayFile()) {
+        const std::string utf8 = WideToUtf8(text);
+        ::WriteFile(RelayFile().get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
         return;
     }
     HANDLE handle = ::GetStdHandle(errorStream ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
     if (!handle || handle == INVALID_HANDLE_VALUE) return;
     DWORD mode = 0;
-    DWORD written = 0;
     if (::GetConsoleMode(handle, &mode)) {
         ::WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         return;

@@ -5,8 +5,10 @@
 
 #include "core/localized_text.h"
 
-void SetRelayFilePath(const std::wstring& path);
-const std::wstring& RelayFilePath();
+// Sends every console write to the relay file at `path`, which must already
+// exist as a plain file (it is opened without following links); an empty path
+// returns to the console. False, with the reason, when the file is refused.
+bool UseRelayFile(const std::wstring& path, std::wstring& refusal);
 
 void WriteConsoleText(const std::wstring& text, bool errorStream);
 // The text and CR LF.

@@ -4,88 +4,54 @@
 
 #include <shellapi.h>
 
-#include <filesystem>
-#include <vector>
-
 #include "console/console_output.h"
-#include "core/event_log.h"
-#include "core/string_compare.h"
-#include "core/text_encoding.h"
-#include "core/text_trim.h"
+#include "console/relay_file.h"
 #include "core/unique_handle.h"
 #include "platform/argument_quoting.h"
-
-namespace fs = std::filesystem;
+#include "platform/module_path.h"
+#include "platform/portable_path.h"
 
 namespace {
 
-constexpr wchar_t kRelayPrefix[] = L"Quillbay-console-";
-constexpr LONGLONG kMaxRelayBytes = 0x4000000;
-constexpr DWORD kLongPath = 32768;
+// How often the caller looks for new output while the copy runs.
+constexpr DWORD kPollMilliseconds = 100;
 
-bool FullNormalPath(const std::wstring& path, fs::path& result) {
-    std::vector<wchar_t> buffer(kLongPath);
-    const DWORD length = ::GetFullPathNameW(path.c_str(), kLongPath, buffer.data(), nullptr);
-    if (length == 0 || length >= kLongPath) return false;
-    result = fs::path(std::wstring(buffer.data(), length)).lexically_normal();
-    return true;
+std::wstring FailureText(DWORD error, LangId language) {
+    return error == ERROR_CANCELLED ? std::wstring(GetText(language, 168))
+                                    : std::wstring(GetText(language, 169)) + std::to_wstring(error);
 }
 
 }  // namespace
 
-bool IsValidRelayPath(const std::wstring& path) {
-    if (path.empty()) return false;
-    std::vector<wchar_t> temp(kLongPath);
-    const DWORD tempLength = ::GetTempPathW(kLongPath, temp.data());
-    if (tempLength == 0 || tempLength >= kLongPath) return false;
-
-    fs::path candidate;
-    fs::path tempFolder;
-    if (!FullNormalPath(path, candidate) || !FullNormalPath(std::wstring(temp.data(), tempLength), tempFolder))
-        return false;
-    if (!tempFolder.has_filename()) tempFolder = tempFolder.parent_path();
-    if (!EqualsIgnoreCase(candidate.parent_path().wstring(), tempFolder.wstring())) return false;
-
-    const std::wstring name = candidate.filename().wstring();
-    const size_t prefixLength = sizeof(kRelayPrefix) / sizeof(wchar_t) - 1;
-    return name.size() >= prefixLength + 4 && name.compare(0, prefixLength, kRelayPrefix) == 0 &&
-           EqualsIgnoreCase(std::wstring_view(name).substr(name.size() - 4), L".tmp");
+std::vector<std::wstring> RelayArguments(const CommandLine& command) {
+    std::vector<std::wstring> arguments = command.Arguments;
+    const bool takesPath = command.Command == ConsoleCommand::Backup || command.Command == ConsoleCommand::SelfTest;
+    if (takesPath && arguments.size() == 2) {
+        // Unchanged when it cannot be made absolute: the copy then reports it.
+        const std::wstring absolute = PortableAbsolutePath(command.Argument);
+        if (!absolute.empty()) arguments[1] = absolute;
+    }
+    return arguments;
 }
 
-bool ReadRelayFile(const std::wstring& path, std::wstring& text) {
-    FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxRelayBytes) return false;
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-        return false;
-    bytes.resize(read);
-    if (bytes.size() > 2 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
-    text = Utf8ToWide(bytes);
-    return true;
-}
-
-std::wstring NewRelayFilePath() {
-    return TempFilePath(kRelayPrefix + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                        std::to_wstring(::GetTickCount64()) + L".tmp");
-}
-
-int RunConsoleRelay(const std::wstring& commandTail, LangId language) {
-    std::vector<wchar_t> module(kLongPath);
-    const DWORD moduleLength = ::GetModuleFileNameW(nullptr, module.data(), kLongPath);
-    if (moduleLength == 0 || moduleLength >= kLongPath) {
-        WriteConsoleText(std::wstring(GetText(language, 167)) + L"\r\n", true);
-        return 5;
+RelayResult RunConsoleRelay(const std::vector<std::wstring>& arguments, LangId language) {
+    RelayResult result;
+    const std::wstring module = ModuleFilePath();
+    if (module.empty()) {
+        result.Failure = GetText(language, 167);
+        return result;
     }
     const std::wstring relayPath = NewRelayFilePath();
-    ::DeleteFileW(relayPath.c_str());
+    FileHandle relay = CreateRelayFile(relayPath);
+    if (!relay) {
+        result.Failure = FailureText(::GetLastError(), language);
+        return result;
+    }
 
-    std::wstring parameters = TrimWhitespace(commandTail);
-    if (!parameters.empty()) parameters += L' ';
+    std::wstring parameters;
+    for (const std::wstring& argument : arguments) parameters += QuoteArgument(argument) + L' ';
     parameters += L"--console-relay " + QuoteArgument(relayPath);
+    const std::wstring directory = PortableAbsolutePath(L".");
 
     SHELLEXECUTEINFOW execute{};
     execute.cbSize = sizeof(execute);
@@ -93,29 +59,35 @@ int RunConsoleRelay(const std::wstring& commandTail, LangId language) {
     // reported on the error stream with its code.
     execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     execute.lpVerb = L"runas";
-    execute.lpFile = module.data();
+    execute.lpFile = module.c_str();
     execute.lpParameters = parameters.c_str();
+    execute.lpDirectory = directory.empty() ? nullptr : directory.c_str();
     execute.nShow = SW_HIDE;
     const BOOL started = ::ShellExecuteExW(&execute);
-    KernelHandle process(started ? execute.hProcess : nullptr);
+    const KernelHandle process(started ? execute.hProcess : nullptr);
     if (!process) {
-        const DWORD error = ::GetLastError();
-        const std::wstring message = error == ERROR_CANCELLED
-                                         ? std::wstring(GetText(language, 168))
-                                         : std::wstring(GetText(language, 169)) + std::to_wstring(error);
-        WriteConsoleText(message + L"\r\n", true);
+        result.Failure = FailureText(::GetLastError(), language);
+        relay.reset();
         ::DeleteFileW(relayPath.c_str());
-        return 5;
+        return result;
     }
+    result.Started = true;
 
-    ::WaitForSingleObject(process.get(), INFINITE);
+    {
+        RelayFileReader reader(std::move(relay));
+        const auto print = [&reader](bool final) {
+            const std::wstring text = reader.ReadNew(final);
+            if (!text.empty()) WriteConsoleText(text, false);
+        };
+        while (::WaitForSingleObject(process.get(), kPollMilliseconds) == WAIT_TIMEOUT) print(false);
+        print(true);
+        result.Silent = !reader.ReadAnything();
+    }
+    ::DeleteFileW(relayPath.c_str());
+
     DWORD exitCode = 4;
     DWORD childCode = 0;
     if (::GetExitCodeProcess(process.get(), &childCode)) exitCode = childCode;
-    process.reset();
-
-    std::wstring output;
-    if (ReadRelayFile(relayPath, output) && !output.empty()) WriteConsoleText(output, false);
-    ::DeleteFileW(relayPath.c_str());
-    return static_cast<int>(exitCode);
+    result.ExitCode = static_cast<int>(exitCode);
+    return result;
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/localized_text.h"
+#include "core/unique_handle.h"
 #include "platform/dism_session.h"
 
 struct ConsoleState {
@@ -10,7 +11,14 @@ struct ConsoleState {
     std::wstring LogPath;
     std::wstring TargetRoot;
     DismSession Dism;
+    // The unelevated process that relayed the command, while it waits for us.
+    KernelHandle Caller;
 };
+
+// The relaying caller has ended (Ctrl+C in its console, or it was closed): the
+// command stops at its next checkpoint, as a cancelled one does, and logs why.
+bool CallerEnded(const ConsoleState& state);
+void LogCallerEnded(const ConsoleState& state);
 
 // Appends a timestamped line to the log file; a console run has no other log.
 void LogConsoleEvent(const ConsoleState& state, const std::wstring& text);

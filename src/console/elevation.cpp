@@ -11,11 +11,12 @@
 #include "core/command_line.h"
 #include "core/string_compare.h"
 #include "core/text_trim.h"
+#include "platform/module_path.h"
 #include "platform/system_message.h"
 
-namespace {
-
 void ShowElevationError(const std::wstring& text) { ::MessageBoxW(nullptr, text.c_str(), L"Quillbay", MB_ICONERROR); }
+
+namespace {
 
 bool WasRelaunchedForElevation() {
     const std::vector<std::wstring> arguments = SplitCommandLine(::GetCommandLineW());
@@ -45,9 +46,8 @@ bool EnsureElevated(const std::wstring& commandTail, LangId language) {
         ShowElevationError(GetText(language, 166));
         return false;
     }
-    wchar_t module[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
+    const std::wstring module = ModuleFilePath();
+    if (module.empty()) {
         ShowElevationError(GetText(language, 167));
         return false;
     }
@@ -58,7 +58,7 @@ bool EnsureElevated(const std::wstring& commandTail, LangId language) {
     SHELLEXECUTEINFOW execute{};
     execute.cbSize = sizeof(execute);
     execute.lpVerb = L"runas";
-    execute.lpFile = module;
+    execute.lpFile = module.c_str();
     execute.lpParameters = parameters.c_str();
     execute.nShow = SW_SHOWNORMAL;
     if (!::ShellExecuteExW(&execute)) ShowElevationError(ElevationFailureText(::GetLastError(), language));

@@ -55,6 +55,7 @@ CommandLine ClassifyArguments(const std::vector<std::wstring>& arguments,
 
     CommandLine result;
     result.RelayPath = relayPath;
+    result.Arguments = rest;
     if (rest.empty()) return result;
 
     const std::wstring& first = rest.front();
@@ -74,6 +75,7 @@ CommandLine ClassifyArguments(const std::vector<std::wstring>& arguments,
     } else {
         CommandLine invalid = Invalid(first);
         invalid.RelayPath = relayPath;
+        invalid.Arguments = rest;
         return invalid;
     }
     return result;

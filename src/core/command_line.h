@@ -12,6 +12,8 @@ struct CommandLine {
     std::wstring Argument;
     std::wstring RelayPath;
     std::wstring BadArgument;
+    // The arguments as given, without the relay pair and the relaunch marker.
+    std::vector<std::wstring> Arguments;
 };
 
 // `arguments` excludes the program name.

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "core/plain_file.h"
 #include "core/text_encoding.h"
 #include "core/unique_handle.h"
 
@@ -55,8 +56,11 @@ std::wstring FormatLogLine(const std::wstring& text) {
 }
 
 void AppendLogFile(const std::wstring& path, const std::wstring& line) {
-    FileHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A link planted in place of the log is refused silently, like any other
+    // file that cannot be written: the log has nowhere else to say so.
+    std::wstring refusal;
+    const FileHandle file =
+        OpenPlainFile(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS, refusal);
     if (!file) return;
     const std::string utf8 = WideToUtf8(line);
     DWORD written = 0;

@@ -261,4 +261,13 @@ const wchar_t* const kTextsThai[kTextRowCount] = {
     /* 256 */ nullptr,
     /* 257 */ nullptr,
     /* 258 */ nullptr,
+    /* 259 */ nullptr,
+    /* 260 */ nullptr,
+    /* 261 */ nullptr,
+    /* 262 */ nullptr,
+    /* 263 */ nullptr,
+    /* 264 */ nullptr,
+    /* 265 */ nullptr,
+    /* 266 */ nullptr,
+    /* 267 */ L"สำเนาที่มีสิทธิ์ยกระดับไม่แสดงผลลัพธ์ใด ๆ รหัสการออก: ",
 };

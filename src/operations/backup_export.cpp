@@ -13,6 +13,7 @@
 #include "platform/file_names.h"
 #include "platform/file_tree.h"
 #include "platform/package_text.h"
+#include "platform/path_rules.h"
 #include "platform/utf8_file.h"
 
 namespace fs = std::filesystem;
@@ -126,7 +127,8 @@ void ExportRun::PackIntoArchive(const SevenZipTool& tool) {
     const fs::path requested =
         request_.ArchivePath.empty() ? fs::path(backupFolder_.wstring() + L".7z") : fs::path(request_.ArchivePath);
     std::error_code folderError;
-    const fs::path wanted = fs::absolute(requested, folderError);
+    const fs::path wanted = FullPathName(requested.wstring());
+    if (wanted.empty()) folderError = std::make_error_code(std::errc::invalid_argument);
     fs::path temporaryFolder;
     if (!folderError) fs::create_directories(wanted.parent_path(), folderError);
     if (!folderError) temporaryFolder = CreateUniqueFolder(wanted.parent_path(), L"DriverBackup-archive", folderError);

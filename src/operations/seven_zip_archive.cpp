@@ -34,8 +34,12 @@ bool CreateSevenZipArchive(const SevenZipTool& tool, const std::wstring& sourceF
         error = L"Не удалось создать папку архива.";
         return false;
     }
-    const std::vector<std::wstring> arguments = {L"a",    L"-t7z",   L"-mx=5",  L"-y", L"-bsp1",
-                                                 L"-bso2", L"-bse2", L"-sccUTF-8", archive, L"*"};
+    // The folder is named in the pattern too, not only as the working directory: a
+    // system that cannot start a process in a UNC folder (Wine) must not make 7-Zip
+    // pack the folder it starts in instead.
+    const std::wstring pattern = source + (source.back() == L'\\' ? L"*" : L"\\*");
+    const std::vector<std::wstring> arguments = {L"a",    L"-t7z",   L"-mx=5",     L"-y",   L"-bsp1",
+                                                 L"-bso2", L"-bse2", L"-sccUTF-8", archive, pattern};
     return Run7Zip(tool.Path, arguments, source, error, progress);
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "core/plain_file.h"
 #include "platform/system_message.h"
 
 namespace {
@@ -61,8 +62,14 @@ bool DismSession::Initialize(const std::wstring& logPath, std::wstring& error) {
         }
     }
 
-    const HRESULT hr = api_.DismInitialize(dism::kLogErrorsWarningsInfo, logPath.empty() ? nullptr : logPath.c_str(),
-                                           nullptr);
+    std::wstring dismLog = logPath;
+    logRefusal_.clear();
+    if (!dismLog.empty()) {
+        logGuard_ = OpenPlainFile(dismLog, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS, logRefusal_);
+        if (!logRefusal_.empty()) dismLog.clear();
+    }
+    const HRESULT hr =
+        api_.DismInitialize(dism::kLogErrorsWarningsInfo, dismLog.empty() ? nullptr : dismLog.c_str(), nullptr);
     if (FAILED(hr)) {
         error = L"DismInitialize: " + DescribeDismError(hr);
         Shutdown();
@@ -100,6 +107,7 @@ void DismSession::Shutdown() noexcept {
         module_ = nullptr;
     }
     api_ = DismFunctions{};
+    logGuard_.reset();
 }
 
 std::wstring DismSession::DescribeDismError(HRESULT hr) const {

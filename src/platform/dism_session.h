@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/unique_handle.h"
+
 struct DismFunctions {
     dism::InitializeFn DismInitialize = nullptr;
     dism::ShutdownFn DismShutdown = nullptr;
@@ -23,7 +25,10 @@ public:
     DismSession& operator=(const DismSession&) = delete;
     ~DismSession() { Shutdown(); }
 
+    // A log file that is a link or has other hard links is refused: DISM then
+    // keeps its own log and LogRefusal() says why.
     [[nodiscard]] bool Initialize(const std::wstring& logPath, std::wstring& error);
+    [[nodiscard]] const std::wstring& LogRefusal() const noexcept { return logRefusal_; }
     [[nodiscard]] bool OpenSession(const std::wstring& imagePath, dism::Session& handle, std::wstring& error);
     // Closes only a real session of an initialised API; handle 0 is "no session".
     void CloseSession(dism::Session handle) const noexcept;
@@ -41,6 +46,10 @@ public:
 private:
     HMODULE module_ = nullptr;
     bool initialized_ = false;
+    // Held while DISM writes the log: without delete sharing, nobody can swap a
+    // link in under the checked name.
+    FileHandle logGuard_;
+    std::wstring logRefusal_;
     DismFunctions api_;
 };
 

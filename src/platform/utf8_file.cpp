@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "core/plain_file.h"
 #include "core/text_encoding.h"
 #include "core/unique_handle.h"
 
@@ -15,10 +16,16 @@ bool WriteUtf8File(const std::filesystem::path& path, const std::wstring& text, 
     }
     const std::string bytes = "\xEF\xBB\xBF" + body;
 
-    FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Opened first and emptied only once it proved to be a plain file: replacing it
+    // outright would already have emptied the target of a planted hard link.
+    std::wstring refusal;
+    FileHandle file = OpenPlainFile(path.wstring(), GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, refusal);
     if (!file) {
-        error = L"Не удалось создать файл: " + path.wstring();
+        error = refusal.empty() ? L"Не удалось создать файл: " + path.wstring() : refusal;
+        return false;
+    }
+    if (!::SetEndOfFile(file.get())) {
+        error = L"Не удалось записать файл: " + path.wstring();
         return false;
     }
     DWORD written = 0;

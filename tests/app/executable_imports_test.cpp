@@ -68,7 +68,8 @@ TEST(ExecutableImports, OnlyWindowsSystemLibraries) {
         "kernel32.dll", "user32.dll",   "gdi32.dll",    "advapi32.dll", "shell32.dll", "shlwapi.dll",
         "ole32.dll",    "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "setupapi.dll", "cfgmgr32.dll",
         "version.dll",  "uxtheme.dll",  "msvcrt.dll",   "ntdll.dll",    "bcrypt.dll",  "msimg32.dll",
-        "dwmapi.dll",   "newdev.dll",   "fltlib.dll",   "propsys.dll",  "oleacc.dll",  "ws2_32.dll"};
+        "dwmapi.dll",   "newdev.dll",   "fltlib.dll",   "propsys.dll",  "oleacc.dll",  "ws2_32.dll",
+        "mpr.dll"};
     for (const std::string& dll : dlls) {
         const bool apiSet = dll.rfind("api-ms-win-", 0) == 0;
         EXPECT_TRUE(system.count(dll) || apiSet) << dll << " is not a Windows system library";

@@ -2,12 +2,22 @@
 // own, with and without the DISM API, its windows answered by the test.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
+#include "app/startup.h"
+#include "console/elevation.h"
 #include "core/event_log.h"
+#include "core/localized_text.h"
 #include "core/text_encoding.h"
+#include "import_hook.h"
 #include "test_support.h"
+#include "unelevated_token.h"
 
 namespace fs = std::filesystem;
 
@@ -138,4 +148,73 @@ TEST(StartupE2E, DismApiIsFoundOnlyInSystem32OrBesideTheProgram) {
         EXPECT_TRUE(outcome.MainWindowShown);
         EXPECT_EQ(outcome.Result.ExitCode, 0u);
     }
+}
+
+namespace {
+
+// Platform answers for the branches Wine never takes, installed at the program's
+// import table (see sim::ImportHook).
+const std::wstring kLongProgram = L"C:\\" + std::wstring(300, L'q') + L"\\Quillbay.exe";
+std::wstring g_startedFile;
+std::wstring g_startedParameters;
+std::wstring g_boxText;
+
+DWORD WINAPI LongProgramPath(HMODULE module, LPWSTR buffer, DWORD size) {
+    if (module) return 0;
+    const DWORD length = static_cast<DWORD>(kLongProgram.size());
+    const DWORD copied = std::min(length, size - 1);
+    std::copy(kLongProgram.c_str(), kLongProgram.c_str() + copied, buffer);
+    buffer[copied] = L'\0';
+    if (copied < length) {
+        ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return size;
+    }
+    return length;
+}
+
+BOOL WINAPI DeclinePrompt(SHELLEXECUTEINFOW* execute) {
+    g_startedFile = execute->lpFile ? execute->lpFile : L"";
+    g_startedParameters = execute->lpParameters ? execute->lpParameters : L"";
+    ::SetLastError(ERROR_CANCELLED);
+    return FALSE;
+}
+
+int WINAPI NoteMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT) {
+    g_boxText = text ? text : L"";
+    return IDOK;
+}
+
+INT_PTR WINAPI DialogWithoutError(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM) {
+    ::SetLastError(0);
+    return -1;
+}
+
+}  // namespace
+
+// The program declares long-path awareness, so it may run from a path longer
+// than MAX_PATH, and must still be able to relaunch itself elevated.
+TEST(StartupGates, ElevationRelaunchesAProgramWhosePathIsLong) {
+    const sim::UnelevatedToken unelevated;
+    const sim::ImportHook module(L"kernel32.dll", "GetModuleFileNameW", reinterpret_cast<void*>(&LongProgramPath));
+    const sim::ImportHook shell(L"shell32.dll", "ShellExecuteExW", reinterpret_cast<void*>(&DeclinePrompt));
+    const sim::ImportHook box(L"user32.dll", "MessageBoxW", reinterpret_cast<void*>(&NoteMessageBox));
+    ASSERT_TRUE(unelevated.Installed() && module.Installed() && shell.Installed() && box.Installed());
+
+    EXPECT_FALSE(EnsureElevated(L" cleanup-preview ", 1));
+    EXPECT_EQ(g_startedFile, kLongProgram);
+    EXPECT_EQ(g_startedParameters, L"cleanup-preview --elevation-relaunch");
+    EXPECT_EQ(g_boxText, GetText(1, 168)) << "the declined prompt, not an unknown program path";
+}
+
+// DialogBoxParamW may fail without setting an error; a script must not read a
+// window that never opened as a session that ended well.
+TEST(StartupGates, AMainWindowThatCannotOpenEndsWithACodeAndALogLine) {
+    const fs::path log = TempFilePath(L"Quillbay.log");
+    const uintmax_t before = SizeOrZero(log);
+    const sim::ImportHook dialog(L"user32.dll", "DialogBoxParamW", reinterpret_cast<void*>(&DialogWithoutError));
+    ASSERT_TRUE(dialog.Installed());
+    EXPECT_EQ(RunInteractive(::GetModuleHandleW(nullptr), 1), ERROR_CAN_NOT_COMPLETE);
+    EXPECT_NE(LogTailAfter(log, before).find(WideToUtf8(L"] Не удалось открыть главное окно, код 1003\r\n")),
+              std::string::npos)
+        << LogTailAfter(log, before);
 }

@@ -228,9 +228,11 @@ TEST(ConsoleCleanup, FailedRemovalsAreCountedReportedAndSetTheExitCode) {
     const test::TempFolder folder;
     const fs::path output = folder.Path() / L"Quillbay-console-output.tmp";
     const auto run = [&] {
-        SetRelayFilePath(output.wstring());
+        test::WriteFileBytes(output, "");
+        std::wstring refusal;
+        EXPECT_TRUE(UseRelayFile(output.wstring(), refusal)) << refusal;
         const int code = RunConsoleCleanup(state, true, forced);
-        SetRelayFilePath(L"");
+        EXPECT_TRUE(UseRelayFile(L"", refusal));
         const std::vector<std::string> lines = test::CrLfLines(test::ReadFileBytes(output));
         fs::remove(output);
         return std::make_pair(code, lines);
@@ -241,6 +243,23 @@ TEST(ConsoleCleanup, FailedRemovalsAreCountedReportedAndSetTheExitCode) {
     };
     const std::string busy = "ERROR: oem3.inf: SetupUninstallOEMInf(oem3.inf): " + WideToUtf8(FormatSystemError(ERROR_SHARING_VIOLATION));
     const std::string pointer = "Log: " + WideToUtf8(state.LogPath);
+    {
+        SCOPED_TRACE("the relaying caller has ended: nothing is removed, as in a cancelled run");
+        state.Caller.reset(::CreateEventW(nullptr, TRUE, TRUE, nullptr));  // signalled, as an ended process is
+        const test::LogTail log;
+        const auto [code, lines] = run();
+        state.Caller.reset();
+        EXPECT_EQ(code, 0);
+        EXPECT_THAT(RemovalTail(lines, 5), ElementsAreArray(std::vector<std::string>{
+                                               "", Utf8Text(144) + "0", Utf8Text(145) + "0", "<size>", ""}));
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const std::string& line) { return line.rfind(Utf8Text(141), 0) == 0; }),
+                  0);
+        const std::vector<std::string> logged = log.Lines();
+        ASSERT_FALSE(logged.empty());
+        EXPECT_EQ(logged.back(), WideToUtf8(L"Команда остановлена: вызвавший её процесс завершился."));
+        EXPECT_TRUE(fs::exists(SeededSample::PublishedInf(sample.Package(L"oem1.inf"))));
+    }
     {
         SCOPED_TRACE("one of three fails: partial completion");
         const FileHandle held = hold(L"oem3.inf");

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "console/console_relay.h"
+#include "console/console_output.h"
+#include "console/relay_file.h"
 #include "core/command_line.h"
 #include "core/event_log.h"
+#include "core/unique_handle.h"
+#include "test_support.h"
 
 namespace {
 
@@ -98,66 +102,82 @@ TEST(CommandLineParsing, WholeCommandLinesSplitAsWindowsDoes) {
     EXPECT_EQ(ParseCommandLineText(L"Quillbay.exe").Command, ConsoleCommand::None);
     EXPECT_EQ(ParseCommandLineText(L"Quillbay.exe   ").Command, ConsoleCommand::None);
 
-    const std::wstring forged = L"Quillbay.exe cleanup --console-relay \"C:\\Windows\\Quillbay-console-1-2.tmp\"";
+    const std::wstring forged = L"Quillbay.exe cleanup --console-relay \"C:\\Windows\\Quillbay-console-x.tmp\"";
     EXPECT_EQ(ParseCommandLineText(forged.c_str()).Command, ConsoleCommand::Invalid);
 }
 
-TEST(ConsoleRelay, OnlyOurRelayFilesInTheTemporaryFolderAreAccepted) {
+// The copy may run under another account, whose temporary folder is not the
+// caller's: it knows a relay file by its name and by the file itself.
+TEST(ConsoleRelay, RelayFilesAreKnownByTheirNameAndAreOpenedOnlyAsPlainFiles) {
     const std::wstring temp = TempFilePath(L"");
     ASSERT_FALSE(temp.empty());
-    std::wstring upper = temp;
-    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
-    std::wstring slashes = temp;
-    for (wchar_t& c : slashes) c = c == L'\\' ? L'/' : c;
-
     EXPECT_TRUE(IsValidRelayPath(temp + L"Quillbay-console-12-345.tmp"));
-    EXPECT_TRUE(IsValidRelayPath(upper + L"Quillbay-console-12-345.tmp")) << "folder case does not matter";
-    EXPECT_TRUE(IsValidRelayPath(slashes + L"Quillbay-console-12-345.tmp")) << "forward slashes";
-    EXPECT_TRUE(IsValidRelayPath(temp + L"Quillbay-console-1.TMP")) << "extension case does not matter";
-    EXPECT_TRUE(IsValidRelayPath(temp + L"sub\\..\\Quillbay-console-1.tmp")) << "lexically normal form counts";
+    EXPECT_TRUE(IsValidRelayPath(L"C:\\users\\other\\Temp\\Quillbay-console-12-345.tmp")) << "any folder";
+    EXPECT_TRUE(IsValidRelayPath(L"C:/Temp/Quillbay-console-1-2.TMP")) << "extension case does not matter";
     EXPECT_TRUE(IsValidRelayPath(NewRelayFilePath()));
 
     EXPECT_FALSE(IsValidRelayPath(L""));
-    EXPECT_FALSE(IsValidRelayPath(temp + L"quillbay-console-1.tmp")) << "prefix case matters";
-    EXPECT_FALSE(IsValidRelayPath(temp + L"sub\\Quillbay-console-1.tmp")) << "subfolders are not the temp folder";
-    EXPECT_FALSE(IsValidRelayPath(temp + L"..\\Quillbay-console-1.tmp"));
-    EXPECT_FALSE(IsValidRelayPath(temp + L"Quillbay-console-1.tmp.exe"));
-    EXPECT_FALSE(IsValidRelayPath(temp + L"Quillbay-console-1.txt"));
-    EXPECT_FALSE(IsValidRelayPath(L"C:\\Windows\\Quillbay-console-1.tmp"));
-    EXPECT_FALSE(IsValidRelayPath(L"Quillbay-console-1.tmp")) << "relative to the current directory";
+    EXPECT_FALSE(IsValidRelayPath(temp + L"quillbay-console-1-2.tmp")) << "prefix case matters";
+    EXPECT_FALSE(IsValidRelayPath(temp + L"Quillbay-console-1.tmp")) << "process id and tick count";
+    EXPECT_FALSE(IsValidRelayPath(temp + L"Quillbay-console-1-2x.tmp"));
+    EXPECT_FALSE(IsValidRelayPath(temp + L"Quillbay-console--2.tmp"));
+    EXPECT_FALSE(IsValidRelayPath(temp + L"Quillbay-console-1-2.tmp.exe"));
+    EXPECT_FALSE(IsValidRelayPath(temp + L"Quillbay-console-1-2.txt"));
+    EXPECT_FALSE(IsValidRelayPath(temp + L"Quillbay-console-1-2.tmp\\x"));
+
+    const KernelHandle caller = OpenRelayCaller(NewRelayFilePath());
+    ASSERT_TRUE(caller) << "the caller's process id is in the name";
+    EXPECT_EQ(::WaitForSingleObject(caller.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_FALSE(OpenRelayCaller(temp + L"Quillbay-console-0-1.tmp"));
+
+    // The caller creates the file; the copy only opens one that exists, plainly.
+    test::TempFolder folder;
+    const std::wstring path = (folder.Path() / L"Quillbay-console-7-8.tmp").wstring();
+    std::wstring refusal;
+    EXPECT_FALSE(UseRelayFile(path, refusal)) << "a file that does not exist is not created";
+    EXPECT_FALSE(std::filesystem::exists(path));
+    FileHandle created = CreateRelayFile(path);
+    ASSERT_TRUE(created);
+    EXPECT_FALSE(CreateRelayFile(path)) << "never an existing file";
+    ASSERT_TRUE(UseRelayFile(path, refusal)) << refusal;
+    WriteConsoleText(L"Ок\r\n", true);
+    EXPECT_TRUE(UseRelayFile(L"", refusal));
+    EXPECT_EQ(test::ReadFileBytes(path), "\xD0\x9E\xD0\xBA\r\n");
+    EXPECT_FALSE(::DeleteFileW(path.c_str())) << "nobody deletes or swaps it while the caller holds it";
+    created.reset();
+    EXPECT_TRUE(::DeleteFileW(path.c_str()));
 }
 
-TEST(ConsoleRelay, RelayFileIsReadAsUtf8WithinItsLimit) {
-    const std::wstring path = NewRelayFilePath();
-    auto write = [&](const std::string& bytes) {
-        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+TEST(ConsoleRelay, RelayFileIsReadAsItGrowsAsUtf8WithinItsLimit) {
+    test::TempFolder folder;
+    const std::wstring path = (folder.Path() / L"Quillbay-console-1-2.tmp").wstring();
+    RelayFileReader reader(CreateRelayFile(path));
+    FileHandle writer(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(writer);
+    const auto write = [&](const std::string& bytes) {
         DWORD written = 0;
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        ::CloseHandle(file);
+        ASSERT_TRUE(::WriteFile(writer.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
     };
-    std::wstring text = L"stale";
-    write("");
-    ASSERT_TRUE(ReadRelayFile(path, text));
-    EXPECT_EQ(text, L"");
-    write("\xEF\xBB\xBFOld versions: 2\r\n\xD0\x9E\xD0\xBA");
-    ASSERT_TRUE(ReadRelayFile(path, text));
-    EXPECT_EQ(text, L"Old versions: 2\r\nОк");
-    write("\xEF\xBB");
-    ASSERT_TRUE(ReadRelayFile(path, text));
-    EXPECT_EQ(text.size(), 1u) << "two bytes are not a byte-order mark; they are decoded as they are";
+    EXPECT_EQ(reader.ReadNew(false), L"");
+    EXPECT_FALSE(reader.ReadAnything());
+    write("\xEF\xBB\xBFOld versions: 2\r\n\xD0\x9E");
+    EXPECT_EQ(reader.ReadNew(false), L"Old versions: 2\r\n\u041E") << "the byte-order mark is dropped";
+    write("\xD0");
+    EXPECT_EQ(reader.ReadNew(false), L"") << "half a letter waits for its rest";
+    write("\xBA\xEF\xBB\xBF!");
+    EXPECT_EQ(reader.ReadNew(false), L"\u043A\uFEFF!") << "only a leading mark is dropped";
+    write("\xE2\x82");
+    EXPECT_EQ(reader.ReadNew(false), L"");
+    EXPECT_FALSE(reader.ReadNew(true).empty()) << "at the end a cut letter is not kept back";
+    EXPECT_TRUE(reader.ReadAnything());
 
-    {
-        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        LARGE_INTEGER size{};
-        size.QuadPart = 0x4000000 + 1;
-        ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
-        ::SetEndOfFile(file);
-        ::CloseHandle(file);
-    }
-    text = L"kept";
-    EXPECT_FALSE(ReadRelayFile(path, text)) << "more than 64 MiB is refused";
-    ::DeleteFileW(path.c_str());
-    EXPECT_FALSE(ReadRelayFile(path, text)) << "a missing file";
+    // Nothing beyond 64 MiB comes back, however much the copy writes.
+    LARGE_INTEGER size{};
+    size.QuadPart = 0x4000000 + 4096;
+    ASSERT_TRUE(::SetFilePointerEx(writer.get(), size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(::SetEndOfFile(writer.get()));
+    size_t total = 0;
+    for (std::wstring text; !(text = reader.ReadNew(false)).empty();) total += text.size();
+    EXPECT_EQ(total, 0x4000000u - 30u) << "the 30 bytes read before count too";
 }

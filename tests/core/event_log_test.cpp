@@ -11,8 +11,12 @@
 #include <thread>
 #include <vector>
 
+#include "console/console_output.h"
 #include "core/event_log.h"
 #include "core/unique_handle.h"
+#include "import_hook.h"
+#include "platform/dism_session.h"
+#include "platform/utf8_file.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -46,23 +50,6 @@ std::vector<std::wstring> Lines(const std::wstring& text) {
     }
     return lines;
 }
-
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
-        wchar_t old[32768];
-        const DWORD length = ::GetEnvironmentVariableW(name, old, 32768);
-        had_ = length > 0 && length < 32768;
-        if (had_) old_.assign(old, length);
-        ::SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~ScopedEnvironment() { ::SetEnvironmentVariableW(name_, had_ ? old_.c_str() : nullptr); }
-
-private:
-    const wchar_t* name_;
-    bool had_ = false;
-    std::wstring old_;
-};
 
 // A hidden stand-in for the main window: it stores the lines workers send, and
 // notes on which thread it did so.
@@ -221,8 +208,8 @@ TEST(EventLog, TempFilePathJoinsTheTemporaryFolder) {
 
     // A temporary folder too long for the system gives the bare name.
     const std::wstring tooLong = L"C:\\" + std::wstring(300, L'x');
-    ScopedEnvironment tmp(L"TMP", tooLong);
-    ScopedEnvironment temp(L"TEMP", tooLong);
+    test::ScopedEnvironment tmp(L"TMP", tooLong);
+    test::ScopedEnvironment temp(L"TEMP", tooLong);
     EXPECT_EQ(TempFilePath(L"Quillbay-DISM.log"), L"Quillbay-DISM.log");
 }
 
@@ -258,6 +245,65 @@ TEST(EventLog, FileOnlyGrowsAndStaysUtf8WithoutByteOrderMark) {
 
     AppendLogFile((temp.Path() / L"missing" / L"Quillbay.log").wstring(), L"nowhere\r\n");
     EXPECT_FALSE(fs::exists(temp.Path() / L"missing"));
+}
+
+namespace {
+
+using GetFileInformationFunction = decltype(&::GetFileInformationByHandle);
+GetFileInformationFunction g_platformInformation = nullptr;
+
+BOOL WINAPI ReportReparsePoint(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
+    if (!g_platformInformation(file, information)) return FALSE;
+    information->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    return TRUE;
+}
+
+}  // namespace
+
+// The elevated program writes fixed names in the user's temporary folder, where
+// the unelevated user can plant a link first. Wine makes real hard links; it shows
+// a symbolic link as the file it names, so a reparse point is reported through
+// the platform's file query, replaced at the program's import table.
+TEST(EventLog, PlantedLinksNeverRedirectAPrivilegedWrite) {
+    test::TempFolder temp;
+    const fs::path victim = temp.Path() / L"victim.txt";
+    test::WriteFileBytes(victim, "precious");
+    const auto plant = [&](const wchar_t* name) {
+        const fs::path link = temp.Path() / name;
+        EXPECT_TRUE(::CreateHardLinkW(link.c_str(), victim.c_str(), nullptr)) << ::GetLastError();
+        return link;
+    };
+    const auto hardLinked = [](const fs::path& path) {
+        return L"Файл отклонён: у него несколько жёстких ссылок: " + path.wstring();
+    };
+
+    AppendLogFile(plant(L"Quillbay.log").wstring(), L"[09:05:03] line\r\n");
+    std::wstring error;
+    const fs::path report = plant(L"Quillbay-self-test.txt");
+    EXPECT_FALSE(WriteUtf8File(report, L"Status=OK\r\n", error));
+    EXPECT_EQ(error, hardLinked(report));
+    std::wstring refusal;
+    const fs::path relay = plant(L"Quillbay-console-1-2.tmp");
+    EXPECT_FALSE(UseRelayFile(relay.wstring(), refusal));
+    EXPECT_EQ(refusal, hardLinked(relay));
+    {
+        const fs::path dismLog = plant(L"Quillbay-DISM.log");
+        DismSession dism;
+        ASSERT_TRUE(dism.Initialize(dismLog.wstring(), error)) << error;
+        EXPECT_EQ(dism.LogRefusal(), hardLinked(dismLog)) << "DISM keeps its own log instead";
+    }
+    EXPECT_EQ(test::ReadFileBytes(victim), "precious");
+
+    const fs::path plain = temp.Path() / L"plain.log";
+    const sim::ImportHook reparse(L"kernel32.dll", "GetFileInformationByHandle",
+                                  reinterpret_cast<void*>(&ReportReparsePoint));
+    ASSERT_TRUE(reparse.Installed());
+    g_platformInformation = reparse.Platform<GetFileInformationFunction>();
+    AppendLogFile(plain.wstring(), L"[09:05:03] line\r\n");
+    EXPECT_EQ(test::ReadFileBytes(plain), "");
+    EXPECT_FALSE(WriteUtf8File(plain, L"Status=OK\r\n", error));
+    EXPECT_EQ(error, L"Файл отклонён: это ссылка (точка повторной обработки): " + plain.wstring());
+    EXPECT_EQ(test::ReadFileBytes(plain), "");
 }
 
 TEST(EventLog, WithoutMainWindowAnyThreadWritesDirectly) {

@@ -36,15 +36,6 @@ private:
     std::optional<std::wstring> saved_;
 };
 
-class ScopedCurrentFolder {
-public:
-    explicit ScopedCurrentFolder(const fs::path& folder) : saved_(fs::current_path()) { fs::current_path(folder); }
-    ~ScopedCurrentFolder() { fs::current_path(saved_); }
-
-private:
-    fs::path saved_;
-};
-
 // A registry key of this test under HKLM and HKCU, deleted at the end.
 class ScopedSevenZipKey {
 public:
@@ -146,7 +137,7 @@ TEST(SevenZipLocator, SearchesProgramFolderAndPathButNeverTheCurrentFolder) {
     // a 7z.exe that must never be taken.
     PlaceFile(r / L"current" / L"7z.exe");
     PlaceFile(r / L"current" / L"sub" / L"7z.exe");
-    ScopedCurrentFolder current(r / L"current");
+    test::ScopedCurrentFolder current(r / L"current");
     {
         ScopedVariable searchPath(L"PATH", L".;sub;;C:sub;\\missing");
         EXPECT_TRUE(Locate7Zip(places).Path.empty()) << Locate7Zip(places).Path;
@@ -240,7 +231,7 @@ TEST(SevenZipVersion, ReadsTheRealExecutableAndDescribesTheTool) {
     EXPECT_EQ(Read7ZipVersion(real), L"26.03");
     {
         // A relative path is made absolute first.
-        ScopedCurrentFolder current(RealSevenZip().parent_path());
+        test::ScopedCurrentFolder current(RealSevenZip().parent_path());
         EXPECT_EQ(Read7ZipVersion({L"7z.exe"}), L"26.03");
     }
     const SevenZipTool noVersion{(test::BinFolder() / L"qb-fake-7z.exe").wstring()};

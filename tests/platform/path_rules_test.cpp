@@ -15,6 +15,8 @@ TEST(PathRules, NormalizePathGivesOneKeyPerFolder) {
     EXPECT_EQ(NormalizePath(L"C:\\"), L"C:\\");
     EXPECT_EQ(NormalizePath(L"C:\\.."), L"C:\\");
     EXPECT_EQ(NormalizePath(L""), L"");
+    EXPECT_EQ(NormalizePath(L"\\\\srv\\share\\a\\..\\b\\"), L"\\\\srv\\share\\b") << "a UNC root stays a UNC root";
+    EXPECT_EQ(NormalizePath(L"\\\\srv\\share"), L"\\\\srv\\share");
 
     test::TempFolder temp;
     const fs::path previous = fs::current_path();

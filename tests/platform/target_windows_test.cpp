@@ -385,8 +385,8 @@ public:
     ~MappedDrive() {
         if (!letter_) return;
         if (!link_.empty()) {
-            RunHostCommand(L"Z:\\bin\\rm", L"rm -f " + link_);
-            WaitUntil([&] { return ::GetDriveTypeW(Root().c_str()) == DRIVE_NO_ROOT_DIR; });
+            test::RunHostCommand(L"Z:\\bin\\rm", L"rm -f " + link_);
+            test::WaitUntil([&] { return ::GetDriveTypeW(Root().c_str()) == DRIVE_NO_ROOT_DIR; });
         } else {
             ::DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, Drive().c_str(), target_.c_str());
         }
@@ -397,50 +397,16 @@ public:
 private:
     [[nodiscard]] std::wstring Drive() const { return std::wstring(1, letter_) + L":"; }
 
-    static std::wstring UnixPath(const fs::path& path) {
-        using ToUnix = char*(CDECL*)(const wchar_t*);
-        const auto toUnix = reinterpret_cast<ToUnix>(
-            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-        if (!toUnix) return {};
-        char* unix = toUnix(path.c_str());
-        if (!unix) return {};
-        std::wstring result(unix, unix + std::strlen(unix));
-        ::HeapFree(::GetProcessHeap(), 0, unix);
-        return result;
-    }
-
-    static void RunHostCommand(const wchar_t* program, std::wstring commandLine) {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process{};
-        if (!::CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              &process)) {
-            return;
-        }
-        // Host programs give Wine no exit code; the caller watches for the effect.
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-    }
-
-    template <typename Condition>
-    static bool WaitUntil(Condition condition) {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            if (condition()) return true;
-            ::Sleep(50);
-        }
-        return false;
-    }
-
     bool LinkOnWine(wchar_t letter, const fs::path& folder) {
-        const std::wstring target = UnixPath(folder);
-        std::wstring devices = UnixPath(L"C:\\");  // <prefix>/dosdevices/c:/
+        const std::wstring target = test::UnixPath(folder);
+        std::wstring devices = test::UnixPath(L"C:\\");  // <prefix>/dosdevices/c:/
         const std::size_t drive = devices.rfind(L"/c:");
         if (target.empty() || drive == std::wstring::npos) return false;
         devices.resize(drive);
         const std::wstring link = devices + L"/" + static_cast<wchar_t>(std::towlower(letter)) + L":";
-        RunHostCommand(L"Z:\\bin\\ln", L"ln -s " + target + L" " + link);
+        test::RunHostCommand(L"Z:\\bin\\ln", L"ln -s " + target + L" " + link);
         const std::wstring root = std::wstring(1, letter) + L":\\";
-        if (!WaitUntil([&] { return ::GetDriveTypeW(root.c_str()) == DRIVE_FIXED; })) return false;
+        if (!test::WaitUntil([&] { return ::GetDriveTypeW(root.c_str()) == DRIVE_FIXED; })) return false;
         link_ = link;
         return true;
     }

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -99,6 +100,8 @@ RunningProcess::~RunningProcess() {
     }
 }
 
+std::string RunningProcess::StdOutSoFar() const { return ReadFileBytes(outFolder_.Path() / L"stdout.bin"); }
+
 ProcessResult RunningProcess::Finish() {
     ProcessResult result;
     if (!process_) return result;
@@ -180,6 +183,44 @@ std::vector<std::wstring> LoggedTexts(const std::wstring& memoryText) {
         start = end + 2;
     }
     return texts;
+}
+
+}  // namespace test
+
+namespace test {
+
+ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
+    std::wstring old(32768, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(name, old.data(), 32768);
+    had_ = length > 0 && length < 32768;
+    if (had_) old_.assign(old.data(), length);
+    ::SetEnvironmentVariableW(name, value.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment() { ::SetEnvironmentVariableW(name_, had_ ? old_.c_str() : nullptr); }
+
+std::wstring UnixPath(const std::filesystem::path& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return {};
+    char* unix = toUnix(path.c_str());
+    if (!unix) return {};
+    std::wstring result(unix, unix + std::strlen(unix));
+    ::HeapFree(::GetProcessHeap(), 0, unix);
+    return result;
+}
+
+void RunHostCommand(const wchar_t* program, std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process)) {
+        return;
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
 }
 
 }  // namespace test

@@ -54,6 +54,8 @@ public:
     ~RunningProcess();
     bool Started() const { return process_ != nullptr; }
     DWORD ProcessId() const { return processId_; }
+    // What it has written to its standard output so far.
+    std::string StdOutSoFar() const;
     ProcessResult Finish();
 
 private:
@@ -73,6 +75,51 @@ std::wstring MessageBoxText(HWND box);
 // The lines of an event log's memory text without their "[hh:mm:ss] " stamps
 // and line ends.
 std::vector<std::wstring> LoggedTexts(const std::wstring& memoryText);
+
+// Sets an environment variable of this process (and the children it starts
+// from now on) and restores the old value when it ends.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const wchar_t* name, const std::wstring& value);
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment();
+
+private:
+    const wchar_t* name_;
+    bool had_ = false;
+    std::wstring old_;
+};
+
+// Makes `folder` the current directory while it lives.
+class ScopedCurrentFolder {
+public:
+    explicit ScopedCurrentFolder(const std::filesystem::path& folder) : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+    ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+    ~ScopedCurrentFolder() { std::filesystem::current_path(saved_); }
+
+private:
+    std::filesystem::path saved_;
+};
+
+// Polls `condition` every 50 ms for five seconds at most.
+template <typename Condition>
+bool WaitUntil(Condition condition) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (condition()) return true;
+        ::Sleep(50);
+    }
+    return false;
+}
+
+// Wine: the host's path of a Windows path; empty elsewhere.
+std::wstring UnixPath(const std::filesystem::path& path);
+// Wine: starts a host program without waiting. Host programs give Wine no exit
+// code, so the caller watches for the effect.
+void RunHostCommand(const wchar_t* program, std::wstring commandLine);
 
 std::string ReadFileBytes(const std::filesystem::path& path);
 std::wstring ReadUtf8File(const std::filesystem::path& path);
