@@ -261,4 +261,7 @@ const wchar_t* const kTextsGerman[kTextRowCount] = {
     /* 256 */ nullptr,
     /* 257 */ nullptr,
     /* 258 */ nullptr,
+    /* 259 */ L"Die Gerätezuordnungen konnten nicht überprüft werden. Die Pakete werden daher ohne Erzwingen entfernt: Windows verweigert das Entfernen von Paketen, die von Geräten verwendet werden.",
+    /* 260 */ L"Die Gerätezuordnungen des Offline-Windows konnten nicht überprüft werden. Aus einem Offline-Windows lassen sich Pakete nur erzwungen entfernen, wodurch ein von seinen Geräten benötigter Treiber gelöscht werden könnte. Daher wurde nichts entfernt.",
+    /* 261 */ L"Dieses Offline-Windows befindet sich im Ruhezustand oder wurde mit Schnellstart heruntergefahren. Wenn Sie seine Treiber jetzt ändern, können beim Fortsetzen Daten verloren gehen oder das System beschädigt werden. Starten Sie dieses Windows und fahren Sie es vollständig herunter, oder deaktivieren Sie dort den Schnellstart, und versuchen Sie es dann erneut.",
 };

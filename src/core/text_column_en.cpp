@@ -261,4 +261,7 @@ const wchar_t* const kTextsEnglish[kTextRowCount] = {
     /* 256 */ nullptr,
     /* 257 */ nullptr,
     /* 258 */ nullptr,
+    /* 259 */ L"Device associations could not be verified, so the packages will be removed without forcing: Windows will refuse to remove packages that devices use.",
+    /* 260 */ L"Device associations of the offline Windows could not be verified. An offline Windows allows only forced removal, which could delete a driver its devices need, so nothing was removed.",
+    /* 261 */ L"This offline Windows is hibernated or was shut down with Fast Startup. Changing its drivers now can lose data or damage the system when it resumes. Start that Windows and shut it down fully, or turn off Fast Startup in it, then try again.",
 };

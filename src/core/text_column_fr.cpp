@@ -261,4 +261,7 @@ const wchar_t* const kTextsFrench[kTextRowCount] = {
     /* 256 */ nullptr,
     /* 257 */ nullptr,
     /* 258 */ nullptr,
+    /* 259 */ L"Les associations aux périphériques n'ont pas pu être vérifiées : les packages seront donc supprimés sans forcer, et Windows refusera de supprimer ceux qu'utilisent des périphériques.",
+    /* 260 */ L"Les associations aux périphériques du Windows hors connexion n'ont pas pu être vérifiées. Un Windows hors connexion n'autorise que la suppression forcée, qui pourrait supprimer un pilote nécessaire à ses périphériques ; rien n'a donc été supprimé.",
+    /* 261 */ L"Ce Windows hors connexion est en veille prolongée ou a été arrêté avec le démarrage rapide. Modifier ses pilotes maintenant peut entraîner une perte de données ou endommager le système à sa reprise. Démarrez ce Windows et arrêtez-le complètement, ou désactivez-y le démarrage rapide, puis réessayez.",
 };

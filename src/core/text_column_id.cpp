@@ -261,4 +261,7 @@ const wchar_t* const kTextsIndonesian[kTextRowCount] = {
     /* 256 */ nullptr,
     /* 257 */ nullptr,
     /* 258 */ nullptr,
+    /* 259 */ L"Keterkaitan perangkat tidak dapat diverifikasi, sehingga paket akan dihapus tanpa paksaan: Windows akan menolak menghapus paket yang digunakan oleh perangkat.",
+    /* 260 */ L"Keterkaitan perangkat pada Windows offline tidak dapat diverifikasi. Windows offline hanya memungkinkan penghapusan paksa, yang dapat menghapus driver yang dibutuhkan perangkatnya, sehingga tidak ada yang dihapus.",
+    /* 261 */ L"Windows offline ini sedang dalam hibernasi atau dimatikan dengan Mulai Cepat (Fast Startup). Mengubah drivernya sekarang dapat menyebabkan data hilang atau sistem rusak saat Windows tersebut dilanjutkan. Jalankan Windows tersebut lalu matikan sepenuhnya, atau nonaktifkan Mulai Cepat di dalamnya, lalu coba lagi.",
 };
