@@ -52,6 +52,10 @@ bool ConfirmRemoval(AppState& state, std::vector<DriverPackage*>& selection, con
     const LangId language = state.Language;
     RemovalConfirmation confirmation = PrepareRemovalConfirmation(
         ScopeOf(state), selection, snapshot, [&state](const std::wstring& line) { Log(state.Events, line); });
+    if (!confirmation.Refusal.empty()) {
+        Ask(state, confirmation.Refusal, L"Quillbay", MB_OK | MB_ICONWARNING);
+        return false;
+    }
     if (!confirmation.Exclusions.empty()) {
         RebuildTree(state);
         Ask(state, ExclusionMessage(confirmation.Exclusions, language), L"Quillbay", MB_OK | MB_ICONINFORMATION);
