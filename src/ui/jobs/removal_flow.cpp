@@ -8,6 +8,7 @@
 #include "ui/dialogs/confirm_removal_dialog.h"
 #include "ui/jobs/background_job.h"
 #include "ui/jobs/export_job.h"
+#include "ui/jobs/hibernation_guard.h"
 #include "ui/jobs/operation_job.h"
 #include "ui/layout/window_layout.h"
 #include "ui/main_window/app_state.h"
@@ -79,7 +80,7 @@ bool ConfirmRemoval(AppState& state, std::vector<DriverPackage*>& selection, con
 void RemoveSelected(AppState& state) {
     if (state.Busy) return;
     std::vector<DriverPackage*> selection = CheckedPackagesOf(state.Installed);
-    if (selection.empty()) return;
+    if (selection.empty() || RefuseHibernatedTarget(state)) return;
     const RemovalScope scope = ScopeOf(state);
 
     RemovalDecision decision;
