@@ -20,6 +20,7 @@
 #include "platform/package_text.h"
 #include "removal_scenario.h"
 #include "test_support.h"
+#include "tests/analysis/old_versions_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace removaltest;
@@ -252,28 +253,17 @@ TEST(RemovalKeepOut, APackageExcludedAtTheConfirmationKeepsNoOtherOut) {
     // Three versions of one driver: 1.0 and 2.0 run devices, 3.0 is unused.
     // 2.0 is in use and is taken out; it stays, so it confirms 3.0, and the
     // worker, keeping out the same packages, agrees.
-    const auto version = [](const wchar_t* published, const wchar_t* number) {
-        DriverPackage package;
-        package.PublishedName = published;
-        package.OriginalInfName = L"qrkeep.inf";
-        package.ClassName = L"Net";
-        package.ClassGuid = kNetClass;
-        package.Provider = L"Quillmark Removal";
-        package.Version = number;
-        package.Date = L"2024-01-01";
-        package.HardwareIds = {L"PCI\\VEN_1F4C&DEV_0C01"};
-        package.HardwareIdsComplete = true;
-        package.HasModelsSection = true;
-        return package;
-    };
-    std::vector<DriverPackage> installed{version(L"oem1.inf", L"1.0"), version(L"oem2.inf", L"2.0"),
-                                         version(L"oem3.inf", L"3.0")};
+    using oldversions::Id;
+    using oldversions::Ids;
+    using oldversions::Package;
+    std::vector<DriverPackage> installed{Package(L"oem1.inf", L"qgfx.inf", L"1.0", L"2020-01-01", Ids(0, 2)),
+                                         Package(L"oem2.inf", L"qgfx.inf", L"2.0", L"2021-01-01", Ids(0, 2)),
+                                         Package(L"oem3.inf", L"qgfx.inf", L"3.0", L"2022-01-01", Ids(0, 2))};
     BindingSnapshot snapshot;
     snapshot.Verified = true;
     snapshot.UsedInfs = {L"oem1.inf", L"oem2.inf"};
     for (const wchar_t* inf : {L"oem1.inf", L"oem2.inf"})
-        snapshot.Bindings.push_back({inf, std::wstring(L"PCI\\VEN_1F4C&DEV_0C01\\") + inf, L"PCI\\VEN_1F4C&DEV_0C01",
-                                     {L"PCI\\VEN_1F4C&DEV_0C01"}, true});
+        snapshot.Bindings.push_back(oldversions::Running(inf, std::wstring(L"PCI\\DEVICE\\") + inf, Id(0), {Id(0)}));
     const RemovalScope scope{installed, CurrentTarget(), RemovalOptions{}, kEnglish};
     std::vector<DriverPackage*> selection = Select(installed, {L"oem2.inf", L"oem3.inf"});
 
