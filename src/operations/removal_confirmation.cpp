@@ -137,7 +137,8 @@ RemovalConfirmation PrepareRemovalConfirmation(const RemovalScope& scope, std::v
                                                const std::function<void(const std::wstring&)>& log) {
     RemovalConfirmation confirmation;
     confirmation.Decision.BindingsVerified = snapshot.Verified;
-    const std::wstring unverified = L"Перед ручным удалением не удалось определить привязки устройств: " + snapshot.Error;
+    const std::wstring unverified =
+        L"Перед ручным удалением не удалось определить привязки устройств: " + snapshot.Error;
     if (!scope.Target.IsCurrent && !RemovalForced(scope, confirmation.Decision, false)) {
         if (log) log(unverified);
         confirmation.Refusal = GetText(scope.Language, 260) + (L"\r\n\r\n" + snapshot.Error);

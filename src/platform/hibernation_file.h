@@ -7,5 +7,6 @@
 
 // True when <root>\hiberfil.sys begins with "hibr" or "HIBR" (a file Windows has
 // resumed from or cleared does not). A file that exists but cannot be read counts
-// as hibernated: its state cannot be known. A missing or shorter file does not.
+// as hibernated: its state cannot be known. A missing or shorter file, or no
+// root at all, does not.
 [[nodiscard]] bool IsHibernatedWindows(const std::wstring& root);

@@ -332,22 +332,26 @@ TEST_F(RemovalTest, OfflineRemovalThroughDismChangesTheStore) {
 
     const TargetWindows nowhere{L"", (temp.Path() / L"not-windows").wstring(), false};
     fs::create_directories(nowhere.Root);
-    // Bindings that can no longer be read refuse the confirmed removal, unless
-    // every package of the target may go; then the image itself is tried.
-    RemovalOptions options;
-    try {
-        RemovePackages(rest, {installed, nowhere, options, kEnglish}, {}, dism, callbacks, result);
-        ADD_FAILURE() << "removed without readable bindings";
-    } catch (const std::runtime_error& refused) {
-        EXPECT_EQ(Utf8ToWide(refused.what()), GetText(kEnglish, 229));
-    }
-    options.ManualRemoveAllOffline = true;
-    const RemovalScope lost{installed, nowhere, options, kEnglish};
-    try {
-        RemovePackages(rest, lost, {}, dism, callbacks, result);
-        ADD_FAILURE() << "an image that cannot be opened was used";
-    } catch (const std::runtime_error& failed) {
-        EXPECT_THAT(Utf8ToWide(failed.what()), HasSubstr(L"DismOpenSession(" + nowhere.Root + L"): 0x80070003"));
+    // No bindings to read there: a removal confirmed on read bindings is refused
+    // as changed, one confirmed without them is refused outright, and only when
+    // every package of the target may go is the image itself tried.
+    struct Case {
+        bool ConfirmedOnReadBindings;
+        bool ManualAll;
+        std::wstring Error;
+    };
+    for (const Case& c : {Case{true, false, GetText(kEnglish, 229)}, Case{false, false, GetText(kEnglish, 260)},
+                          Case{true, true, L"DismOpenSession(" + nowhere.Root + L"): 0x80070003"}}) {
+        RemovalOptions options;
+        options.ManualRemoveAllOffline = c.ManualAll;
+        RemovalDecision decision;
+        decision.BindingsVerified = c.ConfirmedOnReadBindings;
+        try {
+            RemovePackages(rest, {installed, nowhere, options, kEnglish}, decision, dism, callbacks, result);
+            ADD_FAILURE() << "went ahead: " << testing::PrintToString(c.Error);
+        } catch (const std::runtime_error& refused) {
+            EXPECT_THAT(Utf8ToWide(refused.what()), HasSubstr(c.Error));
+        }
     }
 }
 

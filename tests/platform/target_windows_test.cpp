@@ -557,6 +557,11 @@ TEST(TargetWindows, HibernatedWindowsIsKnownByTheStartOfItsHibernationFile) {
         ASSERT_TRUE(sim::WriteHibernationFile(root.Root(), c.Start, error)) << error;
         EXPECT_EQ(IsHibernatedWindows(root.Root()), c.Hibernated) << testing::PrintToString(c.Start);
     }
+    // A file that cannot be read may be a hibernation image all the same.
+    const FileHandle locked(::CreateFileW((root.Root() + L"\\hiberfil.sys").c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(locked);
+    EXPECT_TRUE(IsHibernatedWindows(root.Root()));
 }
 
 TEST(TargetWindows, ListsCurrentWindowsFirstThenOfflineDrivesButNoCurrentUnderWindowsPE) {
