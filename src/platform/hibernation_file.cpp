@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/unique_handle.h"
+#include "core/unique_handle.h"
 
 bool IsHibernatedWindows(const std::wstring& root) {
     if (root.empty()) return false;

@@ -1,9 +1,9 @@
 #include "ui/jobs/hibernation_guard.h"
 
-#include "app/event_log.h"
-#include "app/localized_text.h"
+#include "core/event_log.h"
+#include "core/localized_text.h"
 #include "platform/hibernation_file.h"
-#include "ui/app_state.h"
+#include "ui/main_window/app_state.h"
 
 bool RefuseHibernatedTarget(AppState& state) {
     if (state.TargetIsCurrent || !IsHibernatedWindows(state.TargetRoot)) return false;
