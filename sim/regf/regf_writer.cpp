@@ -98,11 +98,12 @@ public:
     }
 
     // Closes the last bin and fills in the base block.
-    std::vector<std::uint8_t> Finish(std::uint32_t minorVersion, std::uint32_t root) {
+    std::vector<std::uint8_t> Finish(std::uint32_t minorVersion, std::uint32_t root, std::uint32_t primarySequence,
+                                     std::uint32_t secondarySequence) {
         CloseBin();
         PutBase(0x00, 0x66676572);  // "regf"
-        PutBase(0x04, 1);
-        PutBase(0x08, 1);
+        PutBase(0x04, primarySequence);
+        PutBase(0x08, secondarySequence);
         PutBase(0x0C, static_cast<std::uint32_t>(kTimestamp));
         PutBase(0x10, static_cast<std::uint32_t>(kTimestamp >> 32));
         PutBase(0x14, 1);
@@ -376,7 +377,7 @@ std::vector<std::uint8_t> RegfWriter::Serialize(RegfLayout* layout) const {
     CellBuilder cells;
     HiveEmitter emitter(cells, minorVersion_, layout);
     const std::uint32_t root = emitter.Emit(root_);
-    return cells.Finish(minorVersion_, root);
+    return cells.Finish(minorVersion_, root, primarySequence_, secondarySequence_);
 }
 
 std::vector<std::uint8_t> RegfStringData(std::u16string_view text) {

@@ -39,6 +39,12 @@ public:
     // 3 to 6, default 5. Below 5 leaf lists are lf instead of lh; at 3 long values
     // stay in one cell instead of big-data segments.
     void SetMinorVersion(std::uint32_t minor) { minorVersion_ = minor; }
+    // The base block's primary and secondary sequence numbers, default 1 and 1;
+    // differing numbers make the hive one whose last write did not finish.
+    void SetSequenceNumbers(std::uint32_t primary, std::uint32_t secondary) {
+        primarySequence_ = primary;
+        secondarySequence_ = secondary;
+    }
 
     [[nodiscard]] std::vector<std::uint8_t> Serialize(RegfLayout* layout = nullptr) const;
 
@@ -61,6 +67,8 @@ private:
 
     Key root_{u"ROOT", {}, {}, RegfListForm::Lh};
     std::uint32_t minorVersion_ = 5;
+    std::uint32_t primarySequence_ = 1;
+    std::uint32_t secondarySequence_ = 1;
 };
 
 // Value data in the registry's encodings (UTF-16LE, little-endian numbers).

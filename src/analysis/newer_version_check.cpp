@@ -61,6 +61,9 @@ public:
             candidate.DeviceInstanceId = evidence->InstanceId;
             candidate.NewerUnused = true;
         }
+        // A later older version that overlaps without confirming has the last
+        // word; a candidate left behind would still be selected automatically.
+        if (verdict.Code != NewerVersionCode::Allowed) verdict.Candidate.reset();
         return verdict;
     }
 

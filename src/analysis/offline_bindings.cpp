@@ -116,7 +116,13 @@ bool ReadOfflineBindings(const std::wstring& targetRoot, InfNameSet& usedInfs, s
     HiveLoadFailure failure;
     bool result = false;
     if (hive.Load(path, /*allowSystemLoad=*/true, failure)) {
-        result = ReadClassInfPaths(hive.Root(), usedInfs, error);
+        // Without the logs a device bound lately would look absent.
+        if (hive.ClosedCleanly()) {
+            result = ReadClassInfPaths(hive.Root(), usedInfs, error);
+        } else {
+            error = L"SYSTEM-hive не был закрыт корректно (hive not closed cleanly): его последние изменения "
+                    L"остались в SYSTEM.LOG1/SYSTEM.LOG2, привязки устройств не проверены.";
+        }
     } else {
         error = LoadFailureText(failure);
     }

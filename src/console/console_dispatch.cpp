@@ -69,7 +69,7 @@ ConsoleDispatchResult DispatchConsoleMode(const std::wstring& /*commandTail*/, L
             WriteConsoleLine(relay.Failure, true);
             return {true, 5};
         }
-        if (relay.Silent) WriteConsoleLine(GetText(language, 267) + std::to_wstring(relay.ExitCode), true);
+        if (relay.Silent) WriteConsoleLine(GetText(language, 262) + std::to_wstring(relay.ExitCode), true);
         return {true, relay.ExitCode};
     }
 

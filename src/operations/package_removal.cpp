@@ -47,11 +47,14 @@ public:
 
 private:
     void RefuseChangedDecision() const {
+        // DISM removes only by force, so unread bindings leave it no safe way.
+        if (!scope_.Target.IsCurrent && !RemovalForced(scope_, decision_, false))
+            throw std::runtime_error(WideToUtf8(GetText(scope_.Language, 260)));
         const BindingSnapshot snapshot = TakeRemovalSnapshot(scope_, names_);
         const std::vector<NewerVersionVerdict> verdicts =
             CheckSelectionVersions(scope_, names_, snapshot.UsedInfs, snapshot.Bindings, snapshot.Verified);
         const RemovalRiskMap risks = AssessSelectionRisks(scope_, names_, snapshot);
-        if (DecisionOutdated(scope_, selection_, verdicts, risks, decision_))
+        if (DecisionOutdated(scope_, selection_, snapshot, verdicts, risks, decision_))
             throw std::runtime_error(WideToUtf8(GetText(scope_.Language, 229)));
     }
 
@@ -76,13 +79,15 @@ private:
         if (callbacks_.Progress)
             callbacks_.Progress(GetText(scope_.Language, 141) + package.PublishedName,
                                 static_cast<int>(i * 100 / selection_.size()));
+        const bool forced = RemovalForced(scope_, decision_, newerUnused);
         const wchar_t* mode = newerUnused               ? L"; более новая неиспользуемая версия"
-                              : scope_.Target.IsCurrent ? L"; режим: принудительный"
-                                                        : L"; режим: DISM";
+                              : !scope_.Target.IsCurrent ? L"; режим: DISM"
+                              : forced                   ? L"; режим: принудительный"
+                                                         : L"; режим: без принуждения, привязки устройств не проверены";
         LogLine(L"Удаление выбранного пакета: " + PackageSummaryLine(package, scope_.Language) + mode);
 
         std::wstring error;
-        if (Remove(package, !newerUnused, error)) {
+        if (Remove(package, forced, error)) {
             ++result_.Removed;
             if (package.SizeBytes <= std::numeric_limits<std::uint64_t>::max() - result_.LogicalSize)
                 result_.LogicalSize += package.SizeBytes;

@@ -20,7 +20,8 @@ struct RemovalResult {
 };
 
 // Worker body. Throws a runtime error with text 229 (removing nothing) when the
-// bindings no longer support `decision`, the session's error when an offline
+// bindings no longer support `decision`, with text 260 when an offline Windows
+// would have to be changed without known bindings, the session's error when an offline
 // image cannot be opened, and OperationCancelled when cancelled before the
 // first package. A cancel between packages ends the loop after the package in
 // hand. A newer unused package is checked once more just before its turn.

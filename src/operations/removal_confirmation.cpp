@@ -36,8 +36,9 @@ public:
         for (DriverPackage* package : selection_) out_.Rows.push_back(Row(*package));
         AppendRisks();
         if (scope_.Target.IsCurrent) AppendRemovalMode();
+        const std::size_t inUse = out_.Decision.ConfirmedInUse.size();
         if (!snapshot_.Verified) text += L"\r\n" + std::wstring(GetText(language, 126));
-        else if (inUse_ > 0) text += L"\r\n" + (GetText(language, 125) + std::to_wstring(inUse_));
+        else if (inUse > 0) text += L"\r\n" + (GetText(language, 125) + std::to_wstring(inUse));
     }
 
 private:
@@ -54,7 +55,7 @@ private:
             reason = GetText(language, 187);
         } else if (snapshot_.UsedInfs.contains(name)) {
             reason = GetText(language, 188);
-            ++inUse_;
+            out_.Decision.ConfirmedInUse.insert(name);
         } else {
             reason = package.ReasonText.empty() ? GetText(language, 186) : package.ReasonText;
         }
@@ -84,6 +85,10 @@ private:
 
     void AppendRemovalMode() {
         const LangId language = scope_.Language;
+        if (!RemovalForced(scope_, out_.Decision, false)) {
+            out_.Text += L"\r\n\r\n" + std::wstring(GetText(language, 259));
+            return;
+        }
         const std::size_t newerUnused = out_.Decision.ConfirmedNewerUnused.size();
         if (newerUnused == 0) {
             out_.Text += L"\r\n\r\n" + std::wstring(GetText(language, 124));
@@ -98,8 +103,32 @@ private:
     const BindingSnapshot& snapshot_;
     const std::vector<NewerVersionVerdict>& verdicts_;
     RemovalConfirmation& out_;
-    std::uint64_t inUse_ = 0;
 };
+
+// The verdicts for what will really be removed: an older version keeps a newer
+// one out only while it is itself about to go. Starting from an empty keep-out
+// set and narrowing it to the packages still removable settles on a selection
+// that the worker, keeping out the same set, judges alike. Returns the verdicts
+// of that set and the code that took each other package out.
+std::vector<NewerVersionVerdict> SettleSelection(const RemovalScope& scope, const BindingSnapshot& snapshot,
+                                                 std::vector<DriverPackage*>& remaining,
+                                                 std::map<const DriverPackage*, NewerVersionCode>& excluded) {
+    InfNameSet keptOut;
+    for (;;) {
+        std::vector<NewerVersionVerdict> verdicts =
+            CheckSelectionVersions(scope, keptOut, snapshot.UsedInfs, snapshot.Bindings, snapshot.Verified);
+        const std::size_t before = remaining.size();
+        std::erase_if(remaining, [&](const DriverPackage* package) {
+            const NewerVersionCode code = verdicts[IndexInList(scope.Installed, package)].Code;
+            if (code == NewerVersionCode::Allowed) return false;
+            excluded.emplace(package, code);
+            return true;
+        });
+        InfNameSet names = SelectedNames(remaining);
+        if (remaining.size() == before && names == keptOut) return verdicts;
+        keptOut = std::move(names);
+    }
+}
 
 }  // namespace
 
@@ -107,19 +136,27 @@ RemovalConfirmation PrepareRemovalConfirmation(const RemovalScope& scope, std::v
                                                const BindingSnapshot& snapshot,
                                                const std::function<void(const std::wstring&)>& log) {
     RemovalConfirmation confirmation;
-    const std::vector<NewerVersionVerdict> verdicts = CheckSelectionVersions(
-        scope, SelectedNames(selection), snapshot.UsedInfs, snapshot.Bindings, snapshot.Verified);
-    std::erase_if(selection, [&](DriverPackage* package) {
-        const NewerVersionCode code = verdicts[IndexInList(scope.Installed, package)].Code;
-        if (code == NewerVersionCode::Allowed) return false;
+    confirmation.Decision.BindingsVerified = snapshot.Verified;
+    const std::wstring unverified =
+        L"Перед ручным удалением не удалось определить привязки устройств: " + snapshot.Error;
+    if (!scope.Target.IsCurrent && !RemovalForced(scope, confirmation.Decision, false)) {
+        if (log) log(unverified);
+        confirmation.Refusal = GetText(scope.Language, 260) + (L"\r\n\r\n" + snapshot.Error);
+        return confirmation;
+    }
+    std::vector<DriverPackage*> remaining = selection;
+    std::map<const DriverPackage*, NewerVersionCode> excluded;
+    const std::vector<NewerVersionVerdict> verdicts = SettleSelection(scope, snapshot, remaining, excluded);
+    for (DriverPackage* package : selection) {
+        const auto code = excluded.find(package);
+        if (code == excluded.end()) continue;
         package->Checked = false;
-        ++confirmation.Exclusions[code];
-        if (log) log(PackageDisplayName(*package) + L": " + GetText(scope.Language, ExclusionTextId(code)));
-        return true;
-    });
+        ++confirmation.Exclusions[code->second];
+        if (log) log(PackageDisplayName(*package) + L": " + GetText(scope.Language, ExclusionTextId(code->second)));
+    }
+    selection = std::move(remaining);
     if (selection.empty()) return confirmation;
-    if (!snapshot.Verified && log)
-        log(L"Перед ручным удалением не удалось определить привязки устройств: " + snapshot.Error);
+    if (!snapshot.Verified && log) log(unverified);
     ConfirmationBuilder(scope, selection, snapshot, verdicts, confirmation).Build();
     return confirmation;
 }

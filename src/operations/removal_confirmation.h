@@ -21,6 +21,7 @@ struct ConfirmationRow {
 };
 
 struct RemovalConfirmation {
+    std::wstring Refusal;  // why nothing may be removed at all; then nothing else is filled
     std::map<NewerVersionCode, std::uint32_t> Exclusions;  // packages taken out, by code
     std::wstring Text;
     std::vector<ConfirmationRow> Rows;
@@ -28,9 +29,12 @@ struct RemovalConfirmation {
     RemovalDecision Decision;
 };
 
-// Takes every package whose newer-version code is not Allowed out of
-// `selection` (unchecking and logging it), then builds the confirmation for
-// the rest from `snapshot`. Text and rows stay empty when nothing remains.
+// Refuses an offline target whose bindings could not be read (unless every
+// package of it may go). Otherwise takes every package whose newer-version code
+// is not Allowed out of `selection` (unchecking and logging it), judging with
+// only the packages that remain kept out, as the worker does; then builds the
+// confirmation for the rest from `snapshot`. Text and rows stay empty when
+// nothing remains.
 RemovalConfirmation PrepareRemovalConfirmation(const RemovalScope& scope, std::vector<DriverPackage*>& selection,
                                                const BindingSnapshot& snapshot,
                                                const std::function<void(const std::wstring&)>& log);

@@ -36,8 +36,11 @@ RemovalRiskMap AssessSelectionRisks(const RemovalScope& scope, const InfNameSet&
 }
 
 bool DecisionOutdated(const RemovalScope& scope, const std::vector<DriverPackage*>& selection,
-                      const std::vector<NewerVersionVerdict>& verdicts, const RemovalRiskMap& risks,
-                      const RemovalDecision& decision) {
+                      const BindingSnapshot& snapshot, const std::vector<NewerVersionVerdict>& verdicts,
+                      const RemovalRiskMap& risks, const RemovalDecision& decision) {
+    const bool compareUse = decision.BindingsVerified && snapshot.Verified;
+    if (decision.BindingsVerified && !snapshot.Verified && !ManualRemoveAllEnabled(scope.Options, scope.Target))
+        return true;
     for (const DriverPackage* package : selection) {
         const NewerVersionVerdict& verdict = verdicts[IndexInList(scope.Installed, package)];
         const std::wstring name = FileNamePart(package->PublishedName);
@@ -48,8 +51,13 @@ bool DecisionOutdated(const RemovalScope& scope, const std::vector<DriverPackage
             if (confirmed == decision.ConfirmedRisks.end() || confirmed->second != risk->second) return true;
         }
         if (verdict.Candidate.has_value() != decision.ConfirmedNewerUnused.contains(name)) return true;
+        if (compareUse && snapshot.UsedInfs.contains(name) != decision.ConfirmedInUse.contains(name)) return true;
     }
     return false;
+}
+
+bool RemovalForced(const RemovalScope& scope, const RemovalDecision& decision, bool newerUnused) {
+    return !newerUnused && (decision.BindingsVerified || ManualRemoveAllEnabled(scope.Options, scope.Target));
 }
 
 std::wstring RemovalRiskText(LangId language, RemovalRisk risk) {

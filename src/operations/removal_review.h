@@ -23,11 +23,14 @@ struct RemovalScope {
     LangId Language = 1;
 };
 
-// What the user confirmed: the risks shown, and the packages shown as newer
-// unused versions (removed without force).
+// What the user confirmed: the risks shown, the packages shown as newer unused
+// versions (removed without force), the selected packages a device used, and
+// whether the bindings behind all that could be read at all.
 struct RemovalDecision {
     RemovalRiskMap ConfirmedRisks;
     InfNameSet ConfirmedNewerUnused;
+    InfNameSet ConfirmedInUse;
+    bool BindingsVerified = true;
 };
 
 // File-name parts of the selection's published names.
@@ -50,11 +53,18 @@ std::vector<NewerVersionVerdict> CheckSelectionVersions(const RemovalScope& scop
 RemovalRiskMap AssessSelectionRisks(const RemovalScope& scope, const InfNameSet& selectedNames,
                                     const BindingSnapshot& snapshot);
 
-// True when a package of the selection is no longer removable, carries a risk
-// that was not confirmed, or gained or lost its newer-version candidate.
+// True when bindings confirmed as read can no longer be read (unless every
+// package of the target may go), or a package of the selection is no longer
+// removable, carries a risk that was not confirmed, gained or lost its
+// newer-version candidate, or gained or lost a device.
 bool DecisionOutdated(const RemovalScope& scope, const std::vector<DriverPackage*>& selection,
-                      const std::vector<NewerVersionVerdict>& verdicts, const RemovalRiskMap& risks,
-                      const RemovalDecision& decision);
+                      const BindingSnapshot& snapshot, const std::vector<NewerVersionVerdict>& verdicts,
+                      const RemovalRiskMap& risks, const RemovalDecision& decision);
+
+// Whether removal forces packages out: not a newer unused version, and the
+// bindings were read or the user allowed every package of the target to go.
+// Without known bindings Windows itself must be left to refuse packages in use.
+bool RemovalForced(const RemovalScope& scope, const RemovalDecision& decision, bool newerUnused);
 
 // The risk's localized text, and whether it may leave Windows unbootable.
 std::wstring RemovalRiskText(LangId language, RemovalRisk risk);

@@ -360,6 +360,7 @@ bool OfflineHive::LoadWithRegfReader(const std::wstring& path, HiveLoadFailure& 
         return false;
     }
     const std::uint32_t root = hive->Root();
+    closedCleanly_ = hive->ClosedCleanly();
     root_ = OfflineKey(std::move(hive), root, 0);
     backend_ = OfflineHiveBackend::RegfReader;
     return true;
@@ -368,6 +369,7 @@ bool OfflineHive::LoadWithRegfReader(const std::wstring& path, HiveLoadFailure& 
 LSTATUS OfflineHive::Unload() {
     root_ = OfflineKey();
     backend_ = OfflineHiveBackend::None;
+    closedCleanly_ = true;
     if (systemKeyName_.empty()) return ERROR_SUCCESS;
     const LSTATUS status = ::RegUnLoadKeyW(HKEY_LOCAL_MACHINE, systemKeyName_.c_str());
     // On failure the name is kept, so a later call (or the destructor) tries again.

@@ -92,6 +92,9 @@ public:
 
     [[nodiscard]] const OfflineKey& Root() const noexcept { return root_; }
     [[nodiscard]] OfflineHiveBackend Backend() const noexcept { return backend_; }
+    // False when our regf reader holds a hive whose last write did not finish: its
+    // recent changes are in the logs beside it. The platform replays those itself.
+    [[nodiscard]] bool ClosedCleanly() const noexcept { return closedCleanly_; }
 
     // Closes the root and, for a hive loaded with RegLoadKeyW, unloads it; keys
     // opened below the root must be closed first. The code is RegUnLoadKeyW's.
@@ -103,5 +106,6 @@ private:
 
     OfflineKey root_;
     OfflineHiveBackend backend_ = OfflineHiveBackend::None;
+    bool closedCleanly_ = true;
     std::wstring systemKeyName_;  // the temporary name under HKEY_LOCAL_MACHINE while loaded
 };

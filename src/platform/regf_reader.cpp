@@ -114,10 +114,12 @@ RegfLoadResult RegfHive::Load(std::vector<std::uint8_t> file) {
     allocatedCells_.clear();
     binsEnd_ = 0;
     root_ = 0;
+    closedCleanly_ = false;
 
     const std::span<const std::uint8_t> bytes(file_);
     if (!HasSignature(bytes, "regf")) return RegfLoadResult::NotAHive;
     if (bytes.size() < kBaseBlockBytes) return RegfLoadResult::Corrupt;
+    closedCleanly_ = LoadU32(bytes, 0x04) == LoadU32(bytes, 0x08);
     minorVersion_ = LoadU32(bytes, 0x18);
     if (LoadU32(bytes, 0x14) != 1 || minorVersion_ < 3 || minorVersion_ > 6 || LoadU32(bytes, 0x1C) != 0 ||
         LoadU32(bytes, 0x20) != 1) {

@@ -51,6 +51,10 @@ public:
     // keys and values unreadable; the load fails when no root key can be read.
     [[nodiscard]] RegfLoadResult Load(std::vector<std::uint8_t> file);
     [[nodiscard]] Key Root() const noexcept { return root_; }
+    // The base block's two sequence numbers are equal: the last write finished.
+    // Otherwise recent changes may sit only in the transaction logs beside the
+    // file, which this reader does not replay.
+    [[nodiscard]] bool ClosedCleanly() const noexcept { return closedCleanly_; }
 
     [[nodiscard]] RegfStatus KeyName(Key key, std::u16string& name) const;
     // The first subkey whose name matches without regard to case.
@@ -96,4 +100,5 @@ private:
     std::uint32_t binsEnd_ = 0;                  // bins data that passed the bin walk
     std::uint32_t minorVersion_ = 0;
     Key root_ = 0;
+    bool closedCleanly_ = false;
 };

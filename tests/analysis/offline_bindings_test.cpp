@@ -120,4 +120,17 @@ TEST(OfflineBindings, RootWithoutHiveFailsWithTheLoadError) {
     EXPECT_EQ(error.rfind(L"Не удалось загрузить офлайн SYSTEM-hive: ", 0), 0u) << error;
 }
 
+// The regf reader (the test host's loader) sees only the file: the bindings of a
+// write that did not finish are in SYSTEM.LOG1/LOG2 and would be missed.
+TEST(OfflineBindings, HiveNotClosedCleanlyIsNotBelieved) {
+    test::TempFolder root(L"qbbind");
+    test::WriteOfflineSystemHive(root.Path(), SystemHive(1, {StringValue(kNet + L"\\0000", L"InfPath", L"oem1.inf")}),
+                                 /*closedCleanly=*/false);
+    InfNameSet used{L"stale.inf"};
+    std::wstring error;
+    EXPECT_FALSE(ReadOfflineBindings(root.Path().wstring(), used, error));
+    EXPECT_TRUE(used.empty());
+    EXPECT_NE(error.find(L"(hive not closed cleanly)"), std::wstring::npos) << error;
+}
+
 }  // namespace

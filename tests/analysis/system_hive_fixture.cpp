@@ -41,8 +41,10 @@ std::vector<HiveEntry> SystemHive(DWORD current, const std::vector<HiveEntry>& c
     return entries;
 }
 
-void WriteOfflineSystemHive(const std::filesystem::path& root, const std::vector<HiveEntry>& entries) {
+void WriteOfflineSystemHive(const std::filesystem::path& root, const std::vector<HiveEntry>& entries,
+                            bool closedCleanly) {
     RegfWriter writer;
+    if (!closedCleanly) writer.SetSequenceNumbers(2, 1);
     for (const HiveEntry& entry : entries) {
         if (entry.Type == kBareKey) {
             writer.AddKey(Utf16(entry.Path));

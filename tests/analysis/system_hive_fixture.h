@@ -29,8 +29,10 @@ HiveEntry DwordValue(const std::wstring& path, const std::wstring& name, DWORD v
 // A SYSTEM hive with Select\Current and Control\Class of that control set.
 std::vector<HiveEntry> SystemHive(DWORD current, const std::vector<HiveEntry>& classEntries);
 
-// root\Windows\System32\Config\SYSTEM.
-void WriteOfflineSystemHive(const std::filesystem::path& root, const std::vector<HiveEntry>& entries);
+// root\Windows\System32\Config\SYSTEM; with `closedCleanly` false its sequence
+// numbers say that the last write did not finish.
+void WriteOfflineSystemHive(const std::filesystem::path& root, const std::vector<HiveEntry>& entries,
+                            bool closedCleanly = true);
 
 // The entries under a fresh key of HKEY_CURRENT_USER, deleted again at the end.
 class PlatformHive {

@@ -191,7 +191,7 @@ TEST(ConsoleRelayE2E, ACopyThatWroteNothingIsReportedWithItsCode) {
     const test::ProcessResult result = test::RunProgram(kProbe, L"cleanup-preview");
     EXPECT_EQ(result.ExitCode, 4u);
     EXPECT_EQ(result.StdOut, "");
-    EXPECT_EQ(result.StdErr, Utf8Text(267) + "4\r\n");
+    EXPECT_EQ(result.StdErr, Utf8Text(262) + "4\r\n");
 }
 
 TEST(ConsoleRelayE2E, OutputArrivesWhileTheCopyRuns) {

@@ -12,8 +12,7 @@ const std::set<TextId> kEmptyRows = {18,  27,  28,  29,  30,  31,  32,  87,  88,
 
 bool RowHasCell(TextId row, LangId language) {
     if (kEmptyRows.count(row)) return false;
-    if (row >= 267) return true;
-    if (row >= 259) return false;  // placeholders of rows that other changes fill
+    if (row >= 259) return true;
     if (row >= 255) return language == 0;
     if (row >= 250) return language <= 1;
     return true;
@@ -84,7 +83,7 @@ TEST(LocalizedTextTable, EveryRequiredCellExistsAndKeepsItsSourceShape) {
 }
 
 TEST(LocalizedTextTable, LookupFallsBackToRussianAndNeverReturnsNull) {
-    EXPECT_STREQ(GetText(1, 259), L"");
+    EXPECT_STREQ(GetText(1, kTextRowCount), L"");
     EXPECT_STREQ(GetText(1, 0xFFFFFFFFu), L"");
     for (LangId language = 0; language < 10; ++language) EXPECT_STREQ(GetText(language, 18), L"");
     EXPECT_STREQ(GetText(2, 250), GetText(0, 250));

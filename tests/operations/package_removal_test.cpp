@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "platform/package_text.h"
 #include "removal_scenario.h"
 #include "test_support.h"
+#include "tests/analysis/old_versions_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace removaltest;
@@ -128,6 +130,27 @@ TEST_F(RemovalTest, ExclusionsManualAllModeAndTheConfirmationText) {
         EXPECT_EQ(confirmation.Rows[0].Reason, GetText(kEnglish, 187));
         EXPECT_THAT(confirmation.Text, HasSubstr(GetText(kEnglish, 126)));
         EXPECT_TRUE(Contains(log, L"Перед ручным удалением не удалось определить привязки устройств: нет привязок"));
+        // Nothing is forced on data that could not be read: Windows keeps what devices use.
+        EXPECT_THAT(confirmation.Text, HasSubstr(L"\r\n\r\n" + std::wstring(GetText(kEnglish, 259))));
+        EXPECT_THAT(confirmation.Text, Not(HasSubstr(GetText(kEnglish, 124))));
+        RemovalResult result;
+        RemovePackages(selection, scope, confirmation.Decision, dism, callbacks, result);
+        EXPECT_EQ(result.Removed, 1u);
+        EXPECT_TRUE(fs::exists(family.PublishedInf(2))) << "removed without force";
+        EXPECT_TRUE(Contains(log, L"; режим: без принуждения, привязки устройств не проверены"));
+
+        SCOPED_TRACE("offline: DISM only forces, so nothing goes unless every package may");
+        const TargetWindows offline{L"", (temp.Path() / L"offline").wstring() + L"\\", false};
+        RemovalOptions options;
+        const RemovalScope offlineScope{installed, offline, options, kEnglish};
+        const RemovalConfirmation refused =
+            PrepareRemovalConfirmation(offlineScope, selection, unverified, callbacks.LogLine);
+        EXPECT_EQ(refused.Refusal, GetText(kEnglish, 260) + std::wstring(L"\r\n\r\nнет привязок"));
+        EXPECT_TRUE(refused.Rows.empty());
+        EXPECT_EQ(selection.size(), 1u);
+        options.ManualRemoveAllOffline = true;
+        const RemovalScope everything{installed, offline, options, kEnglish};
+        EXPECT_TRUE(PrepareRemovalConfirmation(everything, selection, unverified, callbacks.LogLine).Refusal.empty());
     }
     {
         SCOPED_TRACE("manual removal of everything: the boot-critical package in use stays, with a critical risk");
@@ -198,26 +221,62 @@ TEST_F(RemovalTest, NewerUnusedGoesUnforcedTheOthersForcedAndAStoppedOlderVersio
 }
 
 TEST_F(RemovalTest, ADevicePluggedInAfterTheConfirmationRefusesEverything) {
-    SeededFamily family(9750);
-    ASSERT_TRUE(family.Ready());
-    std::vector<DriverPackage> installed = ReadPackages(dism, family.Target(), family.Names());
-    const RemovalScope scope{installed, family.Target(), RemovalOptions{}, kEnglish};
-    std::vector<DriverPackage*> selection = Select(installed, {family.Name(2), family.Name(3)});
-    const RemovalConfirmation confirmation = Confirm(scope, selection);
-    ASSERT_EQ(confirmation.Decision.ConfirmedRisks.at(family.Name(2)), RemovalRisk::LastCompatiblePackage);
+    // With risk warnings the new device brings a new risk; without them its use alone.
+    for (const bool warn : {true, false}) {
+        SCOPED_TRACE(warn ? "risk warnings on" : "risk warnings off");
+        SeededFamily family(warn ? 9750 : 9780);
+        ASSERT_TRUE(family.Ready());
+        std::vector<DriverPackage> installed = ReadPackages(dism, family.Target(), family.Names());
+        RemovalOptions options;
+        options.WarnAboutRisks = warn;
+        const RemovalScope scope{installed, family.Target(), options, kEnglish};
+        std::vector<DriverPackage*> selection = Select(installed, {family.Name(2), family.Name(3)});
+        const RemovalConfirmation confirmation = Confirm(scope, selection);
+        ASSERT_EQ(confirmation.Decision.ConfirmedRisks.contains(family.Name(2)), warn);
 
-    std::wstring error;
-    ASSERT_TRUE(family.PlugIn(2, error)) << error;
-    RemovalResult result;
-    try {
-        RemovePackages(selection, scope, confirmation.Decision, dism, callbacks, result);
-        ADD_FAILURE() << "the removal went ahead";
-    } catch (const std::runtime_error& refused) {
-        EXPECT_EQ(Utf8ToWide(refused.what()), GetText(kEnglish, 229));
+        std::wstring error;
+        ASSERT_TRUE(family.PlugIn(2, error)) << error;
+        RemovalResult result;
+        try {
+            RemovePackages(selection, scope, confirmation.Decision, dism, callbacks, result);
+            ADD_FAILURE() << "the removal went ahead";
+        } catch (const std::runtime_error& refused) {
+            EXPECT_EQ(Utf8ToWide(refused.what()), GetText(kEnglish, 229));
+        }
+        EXPECT_EQ(result.Removed + result.Errors, 0u);
+        EXPECT_TRUE(fs::exists(family.PublishedInf(2)));
+        EXPECT_TRUE(log.empty());
     }
-    EXPECT_EQ(result.Removed + result.Errors, 0u);
-    EXPECT_TRUE(fs::exists(family.PublishedInf(2)));
-    EXPECT_TRUE(log.empty());
+}
+
+TEST(RemovalKeepOut, APackageExcludedAtTheConfirmationKeepsNoOtherOut) {
+    // Three versions of one driver: 1.0 and 2.0 run devices, 3.0 is unused.
+    // 2.0 is in use and is taken out; it stays, so it confirms 3.0, and the
+    // worker, keeping out the same packages, agrees.
+    using oldversions::Id;
+    using oldversions::Ids;
+    using oldversions::Package;
+    std::vector<DriverPackage> installed{Package(L"oem1.inf", L"qgfx.inf", L"1.0", L"2020-01-01", Ids(0, 2)),
+                                         Package(L"oem2.inf", L"qgfx.inf", L"2.0", L"2021-01-01", Ids(0, 2)),
+                                         Package(L"oem3.inf", L"qgfx.inf", L"3.0", L"2022-01-01", Ids(0, 2))};
+    BindingSnapshot snapshot;
+    snapshot.Verified = true;
+    snapshot.UsedInfs = {L"oem1.inf", L"oem2.inf"};
+    for (const wchar_t* inf : {L"oem1.inf", L"oem2.inf"})
+        snapshot.Bindings.push_back(oldversions::Running(inf, std::wstring(L"PCI\\DEVICE\\") + inf, Id(0), {Id(0)}));
+    const RemovalScope scope{installed, CurrentTarget(), RemovalOptions{}, kEnglish};
+    std::vector<DriverPackage*> selection = Select(installed, {L"oem2.inf", L"oem3.inf"});
+
+    const RemovalConfirmation confirmation = PrepareRemovalConfirmation(scope, selection, snapshot, nullptr);
+    EXPECT_EQ(confirmation.Exclusions,
+              (std::map<NewerVersionCode, std::uint32_t>{{NewerVersionCode::NewerRemovalUnconfirmed, 1}}));
+    ASSERT_EQ(selection, std::vector<DriverPackage*>{&installed[2]});
+    EXPECT_EQ(confirmation.Decision.ConfirmedNewerUnused, InfNameSet{L"oem3.inf"});
+    const InfNameSet remaining = SelectedNames(selection);
+    EXPECT_FALSE(DecisionOutdated(
+        scope, selection, snapshot,
+        CheckSelectionVersions(scope, remaining, snapshot.UsedInfs, snapshot.Bindings, snapshot.Verified),
+        AssessSelectionRisks(scope, remaining, snapshot), confirmation.Decision));
 }
 
 TEST_F(RemovalTest, OfflineRemovalThroughDismChangesTheStore) {
@@ -273,12 +332,26 @@ TEST_F(RemovalTest, OfflineRemovalThroughDismChangesTheStore) {
 
     const TargetWindows nowhere{L"", (temp.Path() / L"not-windows").wstring(), false};
     fs::create_directories(nowhere.Root);
-    const RemovalScope lost{installed, nowhere, RemovalOptions{}, kEnglish};
-    try {
-        RemovePackages(rest, lost, {}, dism, callbacks, result);
-        ADD_FAILURE() << "an image that cannot be opened was used";
-    } catch (const std::runtime_error& failed) {
-        EXPECT_THAT(Utf8ToWide(failed.what()), HasSubstr(L"DismOpenSession(" + nowhere.Root + L"): 0x80070003"));
+    // No bindings to read there: a removal confirmed on read bindings is refused
+    // as changed, one confirmed without them is refused outright, and only when
+    // every package of the target may go is the image itself tried.
+    struct Case {
+        bool ConfirmedOnReadBindings;
+        bool ManualAll;
+        std::wstring Error;
+    };
+    for (const Case& c : {Case{true, false, GetText(kEnglish, 229)}, Case{false, false, GetText(kEnglish, 260)},
+                          Case{true, true, L"DismOpenSession(" + nowhere.Root + L"): 0x80070003"}}) {
+        RemovalOptions options;
+        options.ManualRemoveAllOffline = c.ManualAll;
+        RemovalDecision decision;
+        decision.BindingsVerified = c.ConfirmedOnReadBindings;
+        try {
+            RemovePackages(rest, {installed, nowhere, options, kEnglish}, decision, dism, callbacks, result);
+            ADD_FAILURE() << "went ahead: " << testing::PrintToString(c.Error);
+        } catch (const std::runtime_error& refused) {
+            EXPECT_THAT(Utf8ToWide(refused.what()), HasSubstr(c.Error));
+        }
     }
 }
 

@@ -50,8 +50,10 @@ inline std::wstring PublishedInfPath(const std::wstring& root, const std::wstrin
 
 // An offline Windows in `folder` with one package per hardware ID: oem1.inf
 // (qra.inf), oem2.inf (qrb.inf), ...; a device uses oem2.inf.
-inline TargetWindows OfflineWindows(const std::filesystem::path& folder, const std::vector<std::wstring>& hardwareIds) {
+inline TargetWindows OfflineWindows(const std::filesystem::path& folder, const std::vector<std::wstring>& hardwareIds,
+                                    bool systemHiveClosedCleanly = true) {
     sim::FixtureWindows windows;
+    windows.SystemHiveClosedCleanly = systemHiveClosedCleanly;
     for (std::size_t i = 0; i < hardwareIds.size(); ++i) {
         windows.Packages.push_back(Fixture(L"oem" + std::to_wstring(i + 1) + L".inf",
                                            std::wstring(L"qr") + static_cast<wchar_t>(L'a' + i) + L".inf", L"1.0.0.0",

@@ -17,6 +17,7 @@
 #include "core/unique_handle.h"
 #include "fixture_hives.h"
 #include "kernel_image.h"
+#include "platform/hibernation_file.h"
 #include "platform/offline_hive.h"
 #include "platform/windows_version.h"
 #include "test_support.h"
@@ -506,6 +507,27 @@ TEST(TargetWindows, RecognisesRootsAndNormalisesChosenFolders) {
          }) {
         EXPECT_EQ(NormalizeTargetRoot(c.Chosen), c.Want) << testing::PrintToString(c.Chosen);
     }
+}
+
+TEST(TargetWindows, HibernatedWindowsIsKnownByTheStartOfItsHibernationFile) {
+    FixtureRoot root;
+    ASSERT_TRUE(root.Built());
+    EXPECT_FALSE(IsHibernatedWindows(root.Root())) << "no hiberfil.sys";
+    struct Case {
+        std::string Start;
+        bool Hibernated;
+    };
+    for (const Case& c : {Case{"hibr", true}, Case{"HIBR", true}, Case{"wake", false}, Case{"Hibr", false},
+                          Case{std::string(4, '\0'), false}}) {
+        std::wstring error;
+        ASSERT_TRUE(sim::WriteHibernationFile(root.Root(), c.Start, error)) << error;
+        EXPECT_EQ(IsHibernatedWindows(root.Root()), c.Hibernated) << testing::PrintToString(c.Start);
+    }
+    // A file that cannot be read may be a hibernation image all the same.
+    const FileHandle locked(::CreateFileW((root.Root() + L"\\hiberfil.sys").c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(locked);
+    EXPECT_TRUE(IsHibernatedWindows(root.Root()));
 }
 
 TEST(TargetWindows, ListsCurrentWindowsFirstThenOfflineDrivesButNoCurrentUnderWindowsPE) {

@@ -5,6 +5,7 @@
 #include "operations/install_summary.h"
 #include "operations/package_install.h"
 #include "ui/jobs/background_job.h"
+#include "ui/jobs/hibernation_guard.h"
 #include "ui/jobs/operation_job.h"
 #include "ui/main_window/app_state.h"
 #include "ui/main_window/main_window.h"
@@ -14,7 +15,7 @@
 void InstallSelected(AppState& state) {
     if (state.Busy) return;
     const std::vector<DriverPackage*> selection = CheckedPackagesOf(state.Sources);
-    if (selection.empty()) return;
+    if (selection.empty() || RefuseHibernatedTarget(state)) return;
     const LangId language = state.Language;
     const TargetWindows target{L"", state.TargetRoot, state.TargetIsCurrent};
     const std::wstring question = GetText(language, target.IsCurrent ? 131 : 132) + std::wstring(L"\r\n\r\n") +

@@ -8,6 +8,7 @@
 #include "ui/dialogs/confirm_removal_dialog.h"
 #include "ui/jobs/background_job.h"
 #include "ui/jobs/export_job.h"
+#include "ui/jobs/hibernation_guard.h"
 #include "ui/jobs/operation_job.h"
 #include "ui/layout/window_layout.h"
 #include "ui/main_window/app_state.h"
@@ -52,6 +53,10 @@ bool ConfirmRemoval(AppState& state, std::vector<DriverPackage*>& selection, con
     const LangId language = state.Language;
     RemovalConfirmation confirmation = PrepareRemovalConfirmation(
         ScopeOf(state), selection, snapshot, [&state](const std::wstring& line) { Log(state.Events, line); });
+    if (!confirmation.Refusal.empty()) {
+        Ask(state, confirmation.Refusal, L"Quillbay", MB_OK | MB_ICONWARNING);
+        return false;
+    }
     if (!confirmation.Exclusions.empty()) {
         RebuildTree(state);
         Ask(state, ExclusionMessage(confirmation.Exclusions, language), L"Quillbay", MB_OK | MB_ICONINFORMATION);
@@ -75,7 +80,7 @@ bool ConfirmRemoval(AppState& state, std::vector<DriverPackage*>& selection, con
 void RemoveSelected(AppState& state) {
     if (state.Busy) return;
     std::vector<DriverPackage*> selection = CheckedPackagesOf(state.Installed);
-    if (selection.empty()) return;
+    if (selection.empty() || RefuseHibernatedTarget(state)) return;
     const RemovalScope scope = ScopeOf(state);
 
     RemovalDecision decision;

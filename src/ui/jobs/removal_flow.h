@@ -13,6 +13,6 @@ void RemoveSelected(AppState& state);
 
 // Takes the packages that must not go out of `selection` (and unchecks them),
 // shows the confirmation and asks about the risks it names; true when the
-// user confirmed `decision`.
+// user confirmed `decision`. False after saying why when nothing may go at all.
 bool ConfirmRemoval(AppState& state, std::vector<DriverPackage*>& selection, const BindingSnapshot& snapshot,
                     RemovalDecision& decision);

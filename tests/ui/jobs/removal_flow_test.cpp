@@ -23,6 +23,7 @@
 #include "ui/main_window/app_state.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/main_window_controls.h"
+#include "windows_root_builder.h"
 
 namespace fs = std::filesystem;
 using namespace removaltest;
@@ -222,10 +223,30 @@ TEST_F(WindowFlowTest, EmergencyBackupAndADevicePluggedInWhileConfirming) {
 }
 
 TEST_F(WindowFlowTest, OfflineRemovalAndInstallationThroughDism) {
+    // Bindings that cannot be believed leave an offline Windows as it is, and say why.
+    const TargetWindows stale =
+        OfflineWindows(temp.Path() / L"stale", {L"PCI\\VEN_1F4C&DEV_0F01", L"PCI\\VEN_1F4C&DEV_0F02"}, false);
+    Show(AppMode::Removal, stale);
+    Check(state.Installed, {L"oem1.inf"});
+    Act({[](const ModalWindow& shown) {
+        EXPECT_THAT(shown.Text, StartsWith(Text(260) + L"\r\n\r\n"));
+        EXPECT_THAT(shown.Text, HasSubstr(L"(hive not closed cleanly)"));
+        return IDOK;
+    }});
+    EXPECT_TRUE(fs::exists(PublishedInfPath(stale.Root, L"oem1.inf")));
+
     const TargetWindows target =
         OfflineWindows(temp.Path() / L"offline", {L"PCI\\VEN_1F4C&DEV_0F01", L"PCI\\VEN_1F4C&DEV_0F02"});
     const std::wstring& root = target.Root;
     Show(AppMode::Removal, target);
+    std::wstring error;
+
+    // Hibernated or suspended by Fast Startup: nothing may change until it is shut down fully.
+    ASSERT_TRUE(sim::WriteHibernationFile(root, "HIBR", error)) << error;
+    Check(state.Installed, {L"oem1.inf"});
+    Act({AnswerMessage(Text(261), IDOK)});
+    EXPECT_TRUE(fs::exists(PublishedInfPath(root, L"oem1.inf")));
+    ASSERT_TRUE(sim::WriteHibernationFile(root, "wake", error)) << error;
 
     Check(state.Installed, {L"oem1.inf"});
     std::wstring text;
@@ -241,7 +262,6 @@ TEST_F(WindowFlowTest, OfflineRemovalAndInstallationThroughDism) {
     EXPECT_TRUE(Logged(L"; режим: DISM"));
 
     // Installation into the same offline Windows from a vendor's folder.
-    std::wstring error;
     const fs::path source = temp.Path() / L"vendor";
     ASSERT_TRUE(sim::WritePackageFiles(Fixture(L"", L"qrnew.inf", L"2.0.0.0", 2024, L"PCI\\VEN_1F4C&DEV_0F03"),
                                        (source / L"new").wstring(), sim::ExistingFile::Fail, error))
@@ -257,6 +277,9 @@ TEST_F(WindowFlowTest, OfflineRemovalAndInstallationThroughDism) {
     for (DriverPackage& package : state.Sources) package.Checked = true;
     UpdateSelectionSummary(state);
     fs::remove_all(source / L"gone");  // taken away after the scan
+    ASSERT_TRUE(sim::WriteHibernationFile(root, "hibr", error)) << error;
+    Act({AnswerMessage(Text(261), IDOK)});
+    fs::remove(fs::path(root) / L"hiberfil.sys");
     const auto seen = Act({AnswerMessage(Text(132) + L"\r\n\r\n" + Text(116) + L"2", IDYES),
                            [&](const ModalWindow& shown) {
                                EXPECT_EQ(shown.Caption, L"Quillbay");

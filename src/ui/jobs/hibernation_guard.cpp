@@ -1,0 +1,14 @@
+#include "ui/jobs/hibernation_guard.h"
+
+#include "core/event_log.h"
+#include "core/localized_text.h"
+#include "platform/hibernation_file.h"
+#include "ui/main_window/app_state.h"
+
+bool RefuseHibernatedTarget(AppState& state) {
+    if (state.TargetIsCurrent || !IsHibernatedWindows(state.TargetRoot)) return false;
+    Log(state.Events, L"Офлайн-Windows в гибернации или после быстрого запуска (hiberfil.sys), изменения отменены: " +
+                          state.TargetRoot);
+    ::MessageBoxW(state.MainWindow, GetText(state.Language, 261), L"Quillbay", MB_OK | MB_ICONWARNING);
+    return true;
+}
