@@ -33,7 +33,9 @@ void RefreshSevenZipAndControls(AppState& state) {
 }
 
 void OpenLog(AppState& state) {
-    RefreshSevenZipAndControls(state);
+    // A running job may hold the install-source list and its extraction folder,
+    // which a 7-Zip that has gone would discard.
+    if (!state.Busy) RefreshSevenZipAndControls(state);
     RefreshLogWindow(state);
     ShowLogWindow(state);
 }

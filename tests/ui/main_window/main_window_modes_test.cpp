@@ -211,6 +211,15 @@ TEST_F(MainWindowTest, SevenZipRemovedWhileRunningClearsTheArchiveChoices) {
         EXPECT_EQ(Text(IDC_SOURCE_PATH), state_.InstallArchive);
         EXPECT_EQ(Text(IDC_HINT), T(57));
     }
+    // While a job works on the archive's packages, neither Log nor activation
+    // takes them away.
+    SetBusy(state_, true);
+    state_.Sources.resize(1);
+    Click(IDC_LOG_BUTTON);
+    ::SendMessageW(window_, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_TRUE(state_.SourceIsArchive);
+    EXPECT_EQ(state_.Sources.size(), 1u);
+    SetBusy(state_, false);
     ::SendMessageW(window_, WM_ACTIVATE, WA_ACTIVE, 0);
     Pump();
     EXPECT_TRUE(state_.SevenZipPath.empty());
