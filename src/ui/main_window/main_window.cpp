@@ -76,9 +76,11 @@ INT_PTR HandleMessage(HWND window, AppState& state, UINT message, WPARAM wParam,
         if (!state.Busy) ShowAboutDialog(state);
         return TRUE;
     case WM_TIMER:
-        if (wParam != kHelpHideTimer) return FALSE;
-        OnHelpHideTimer(state);
-        return TRUE;
+        if (wParam == kHelpHideTimer) {
+            OnHelpHideTimer(state);
+            return TRUE;
+        }
+        return OnDropDownIdle(state, wParam) ? TRUE : FALSE;
     case WM_HSCROLL:
         if (lParam) return FALSE;
         ScrollMainWindow(state, wParam);

@@ -8,6 +8,7 @@
 #include "ui/dialogs/log_window.h"
 #include "ui/dialogs/settings_dialog.h"
 #include "ui/drawing/window_text.h"
+#include "ui/drop_down_choice.h"
 #include "ui/jobs/select_outdated.h"
 #include "ui/main_window/busy_state.h"
 #include "ui/main_window/main_window.h"
@@ -145,6 +146,17 @@ void CloseMainWindow(AppState& state) {
     ::EndDialog(window, 0);
 }
 
+bool OnDropDownIdle(AppState& state, UINT_PTR timer) {
+    if (timer != IDC_TARGET && timer != IDC_LANGUAGE) return false;
+    ::KillTimer(state.MainWindow, timer);
+    if (state.Busy) return true;
+    if (timer == IDC_TARGET)
+        TakeTargetFromBox(state);
+    else
+        TakeLanguageFromBox(state);
+    return true;
+}
+
 void OnMainWindowCommand(AppState& state, int id, int code) {
     if (state.Busy && id != IDC_LOG_BUTTON && id != IDC_ACTION) return;
     const bool clicked = code == BN_CLICKED;  // also STN_CLICKED of the clickable statics
@@ -157,7 +169,7 @@ void OnMainWindowCommand(AppState& state, int id, int code) {
         if (clicked) OpenLog(state);
         break;
     case IDC_TARGET:
-        if (code == CBN_SELCHANGE) TakeTargetFromBox(state);
+        if (DropDownChoiceConfirmed(state.MainWindow, id, code)) TakeTargetFromBox(state);
         break;
     case IDC_CHOOSE_TARGET:
         if (clicked) ChooseTargetFolder(state);
@@ -197,7 +209,7 @@ void OnMainWindowCommand(AppState& state, int id, int code) {
         if (clicked) RunModeAction(state);
         break;
     case IDC_LANGUAGE:
-        if (code == CBN_SELCHANGE) TakeLanguageFromBox(state);
+        if (DropDownChoiceConfirmed(state.MainWindow, id, code)) TakeLanguageFromBox(state);
         break;
     case IDC_RESET_SEARCH:
         if (clicked) ResetSearch(state);

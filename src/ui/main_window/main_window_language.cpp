@@ -99,7 +99,7 @@ void TakeLanguageFromBox(AppState& state) {
     const auto item = ::SendMessageW(box, CB_GETCURSEL, 0, 0);
     if (item == CB_ERR) return;
     const auto language = ::SendMessageW(box, CB_GETITEMDATA, static_cast<WPARAM>(item), 0);
-    if (language < 0 || static_cast<LangId>(language) >= kLanguageCount) return;
+    if (language < 0 || static_cast<LangId>(language) >= kLanguageCount || language == state.Language) return;
     state.Language = static_cast<LangId>(language);
     // The language still changes for this run when it cannot be stored.
     (void)WriteSettingDword(L"Language", static_cast<DWORD>(language));

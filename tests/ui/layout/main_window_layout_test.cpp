@@ -18,6 +18,7 @@
 #include "ui/drawing/window_text.h"
 #include "ui/layout/window_layout.h"
 #include "ui/main_window/main_window_controls.h"
+#include "ui/main_window/main_window_language.h"
 
 namespace {
 
@@ -262,7 +263,7 @@ TEST_F(WindowFitTest, LongTextsShrinkTheRowsAnchorThenWidenTheWindow) {
         for (std::size_t row = 0; row < std::size(kRows); ++row) {
             const int id = kRows[row].Buttons.back();
             SCOPED_TRACE(testing::Message() << "DPI " << dpi << ", button " << id);
-            ChooseComboItem(IDC_LANGUAGE, 1);
+            ApplyLanguage(state_);  // the texts of the language again
             ShrinkToMinimum();
             const LONG usual = WindowWidth();
             const std::vector<int> usualSlack = ExpectTextsFit();

@@ -29,8 +29,15 @@ TEST_F(MainWindowTest, AnotherTargetEmptiesTheListUntilRefresh) {
     Click(IDC_SELECT_ALL);
     ASSERT_TRUE(Enabled(IDC_ACTION));
 
-    // The running Windows is chosen but not read.
-    ChooseComboItem(IDC_TARGET, 0);
+    // The running Windows is chosen but not read. An arrow key on the closed box
+    // only steps to it; the box takes it when the keys stop or the box is left.
+    PressKey(IDC_TARGET, VK_UP);
+    ASSERT_EQ(::SendMessageW(Control(IDC_TARGET), CB_GETCURSEL, 0, 0), 0);
+    EXPECT_FALSE(state_.TargetIsCurrent);
+    EXPECT_EQ(state_.Installed.size(), 12u);
+    ::SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_TARGET, CBN_KILLFOCUS),
+                   reinterpret_cast<LPARAM>(Control(IDC_TARGET)));
+    Pump();
     EXPECT_TRUE(state_.TargetIsCurrent);
     EXPECT_EQ(Text(IDC_STATUS_LINE), T(82));
     EXPECT_TRUE(state_.Installed.empty());

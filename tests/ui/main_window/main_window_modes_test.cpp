@@ -160,6 +160,19 @@ TEST_F(MainWindowTest, LanguageBoxReTextsTheWindowAndStoresTheChoice) {
         }
     }
 
+    // Arrow keys on the closed box only step through it: fonts and the stored
+    // choice change once, when the keys have stopped for a moment.
+    const HFONT before = state_.BodyFont;
+    PressKey(IDC_LANGUAGE, VK_UP);
+    PressKey(IDC_LANGUAGE, VK_UP);
+    const auto item = ::SendMessageW(Control(IDC_LANGUAGE), CB_GETCURSEL, 0, 0);
+    const auto stepped = static_cast<LangId>(::SendMessageW(Control(IDC_LANGUAGE), CB_GETITEMDATA, item, 0));
+    ASSERT_NE(stepped, 7u);
+    EXPECT_EQ(state_.Language, 7u);
+    EXPECT_EQ(state_.BodyFont, before);
+    ::SendMessageW(window_, WM_TIMER, IDC_LANGUAGE, 0);
+    EXPECT_EQ(state_.Language, stepped);
+    EXPECT_NE(state_.BodyFont, before);
 }
 
 TEST_F(MainWindowTest, SearchBoxKeysAndTheSelectionSummary) {
