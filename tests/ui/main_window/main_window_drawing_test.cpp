@@ -3,6 +3,9 @@
 // and the action and selection buttons in the colours of mode and state.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "sample_windows.h"
 #include "tests/ui/drawing_canvas.h"
 #include "tests/ui/main_window_fixture.h"
@@ -151,4 +154,52 @@ TEST_F(MainWindowTest, SizeBadgeIsAnAccentPillOnTheCard) {
     for (int x = w / 4; x < w * 3 / 4 && !text; ++x)
         text = static_cast<bool>(ColourIs(badge.At(x, h / 2), kColorAccent, 40));
     EXPECT_TRUE(text) << "the size in accent colour";
+}
+
+namespace {
+
+double Luminance(COLORREF colour) {
+    const auto linear = [](int channel) {
+        const double s = channel / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(GetRValue(colour)) + 0.7152 * linear(GetGValue(colour)) +
+           0.0722 * linear(GetBValue(colour));
+}
+
+double Contrast(COLORREF a, COLORREF b) {
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, TreeSelectionStandsOutFromTheCardAndShowsTheFocus) {
+    const std::wstring root = BuildOffline(sim::SampleDemoWindows());
+    Open();
+    ChooseTarget(root);
+    HWND tree = Control(IDC_PACKAGE_TREE);
+    const HTREEITEM selected = TreeView_GetSelection(tree);
+    ASSERT_TRUE(selected);
+    RECT row{};
+    ASSERT_TRUE(TreeView_GetItemRect(tree, selected, &row, FALSE));
+
+    for (const bool focused : {true, false}) {
+        SCOPED_TRACE(focused ? "focused" : "not focused");
+        ::SetFocus(focused ? tree : Control(IDC_SEARCH));
+        ASSERT_EQ(::GetFocus() == tree, focused);
+        const ControlImage image(tree);
+        const int right = image.Canvas().Width() - 1;
+        const int middle = (row.top + row.bottom) / 2;
+        // The frame at the row's right end, beside the fill.
+        EXPECT_GE(Contrast(image.At(right, middle), kColorWhite), 3.0);
+        EXPECT_GE(Contrast(image.At(right - 6, row.top), kColorWhite), 3.0);
+        const COLORREF fill = image.At(right - 4, middle);
+        EXPECT_TRUE(ColourIs(fill, focused ? kColorAccentLight : kColorMuted, 0));
+        // The focus cue: a dotted line two pixels inside the frame.
+        int cue = 0;
+        for (int x = right - 16; x < right - 2; ++x) cue += image.At(x, row.top + 2) != fill;
+        EXPECT_EQ(cue > 0, focused) << cue;
+    }
 }
