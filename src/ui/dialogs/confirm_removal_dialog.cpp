@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "dialog_ids.h"
+#include "ui/dialog_font.h"
 #include "ui/dialogs/dialog_button.h"
 #include "ui/dialogs/dialog_geometry.h"
 #include "ui/dialogs/dialog_procedure.h"
@@ -194,6 +195,7 @@ private:
         const int to = static_cast<int>(dpi);
         for (RECT* rect : {&icon_, &text_, &list_, &cancel_, &remove_}) *rect = ScaleRect(*rect, to, from);
         initialClient_ = {::MulDiv(initialClient_.cx, to, from), ::MulDiv(initialClient_.cy, to, from)};
+        RescaleDialogFont(Window, dpi_, dpi, font_);
         dpi_ = dpi;
         const RECT area = MonitorWorkArea(Window, dpi_);
         const int width = std::min(Width(suggested), Width(area));
@@ -268,6 +270,7 @@ private:
 
     const ConfirmRemovalParams& params_;
     UINT dpi_ = 0;
+    FontHandle font_;  // the template's font rescaled, after a DPI change
     SIZE initialClient_{};
     RECT icon_{};
     RECT text_{};
