@@ -12,6 +12,8 @@ const std::set<TextId> kEmptyRows = {18,  27,  28,  29,  30,  31,  32,  87,  88,
 
 bool RowHasCell(TextId row, LangId language) {
     if (kEmptyRows.count(row)) return false;
+    if (row >= 270) return true;
+    if (row >= 259) return false;
     if (row >= 255) return language == 0;
     if (row >= 250) return language <= 1;
     return true;

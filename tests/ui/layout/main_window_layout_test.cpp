@@ -178,6 +178,7 @@ const FittedRow kRows[] = {
     {IDC_LANGUAGE, 70, {IDC_LOG_BUTTON}},
     {IDC_TARGET, 100, {IDC_REFRESH, IDC_CHOOSE_TARGET}},
     {IDC_SELECTION_SUMMARY, 100, {IDC_ACTION, IDC_SELECT_ALL, IDC_CLEAR_SELECTION, IDC_SELECT_OLD_DRIVERS}},
+    {IDC_SOURCE_PATH, 100, {IDC_BROWSE_SOURCE}},
 };
 
 int Scaled(int value, UINT dpi) { return ::MulDiv(value, static_cast<int>(dpi), 96); }
@@ -218,7 +219,7 @@ protected:
         return (Width(scaled) - 100) - (WindowWidth() - client.right);
     }
 
-    // No button of the three rows, mode segment or search label is narrower
+    // No button of the fitted rows, mode segment or search label is narrower
     // than its text and nothing overlaps; each row's anchor keeps its minimum.
     // Returns the room each anchor has above its minimum.
     std::vector<int> ExpectTextsFit() {
