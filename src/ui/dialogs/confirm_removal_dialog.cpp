@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "dialog_ids.h"
+#include "ui/accessible_texts.h"
 #include "ui/dialog_font.h"
 #include "ui/dialogs/dialog_button.h"
 #include "ui/dialogs/dialog_geometry.h"
@@ -18,6 +19,8 @@
 #include "ui/drawing/window_text.h"
 
 namespace {
+
+constexpr TextId kListNameText = 274;  // what screen readers call the list
 
 constexpr UINT_PTR kEnterSubclass = 0x5143;
 
@@ -131,6 +134,7 @@ private:
         ListView_SetBkColor(list, kColorWhite);
         ListView_SetTextBkColor(list, kColorWhite);
         ListView_SetTextColor(list, kColorText);
+        SetAccessibleName(list, GetText(params_.Language, kListNameText));
         const TextId headings[] = {40, 38, 39, 184, 185};
         for (int column = 0; column < 5; ++column) {
             LVCOLUMNW item{};

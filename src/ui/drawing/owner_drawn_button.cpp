@@ -60,22 +60,22 @@ private:
 };
 
 void DrawContent(HDC dc, const RECT& content, const ButtonGlyph& glyph, std::wstring_view text, COLORREF colour,
-                 bool disabled, UINT dpi) {
+                 const ButtonState& state, UINT dpi) {
     const int contentWidth = content.right - content.left;
     const int side = std::min(ScaleToDpi(16, dpi), static_cast<int>(content.bottom - content.top));
     const GlyphPainter painter(dc, glyph, side);
     if (!painter.Available() || side <= 0) {
-        DrawTextLine(dc, text, content, DT_CENTER);
+        DrawCaptionLine(dc, text, content, DT_CENTER, !state.HideAccessKey);
         return;
     }
     const int gap = text.empty() ? 0 : ScaleToDpi(4, dpi);
     const int textWidth = std::min(TextLineWidth(dc, text), std::max(0, contentWidth - side - gap));
     const int left = content.left + (contentWidth - (side + gap + textWidth)) / 2;
     const int top = content.top + (content.bottom - content.top - side) / 2;
-    painter.Draw(dc, {left, top, left + side, top + side}, colour, disabled);
+    painter.Draw(dc, {left, top, left + side, top + side}, colour, state.Disabled);
     if (!text.empty())
-        DrawTextLine(dc, text, {left + side + gap, content.top, left + side + gap + textWidth, content.bottom},
-                     DT_LEFT);
+        DrawCaptionLine(dc, text, {left + side + gap, content.top, left + side + gap + textWidth, content.bottom},
+                        DT_LEFT, !state.HideAccessKey);
 }
 
 }  // namespace
@@ -93,6 +93,7 @@ ButtonState ButtonStateFromDrawItem(const DRAWITEMSTRUCT& item, bool hovered) {
     state.Pressed = (item.itemState & ODS_SELECTED) != 0;
     state.Hovered = hovered;
     state.Focused = (item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0;
+    state.HideAccessKey = (item.itemState & ODS_NOACCEL) != 0;
     return state;
 }
 
@@ -114,5 +115,5 @@ void DrawOwnerDrawnButton(HDC dc, const RECT& rect, const ButtonLook& look, cons
     ::InflateRect(&content, -ScaleToDpi(5, dpi), -ScaleToDpi(2, dpi));
     if (look.State.Pressed) ::OffsetRect(&content, 0, ScaleToDpi(1, dpi));
     const TextStyleScope style(dc, font, colours.Text);
-    DrawContent(dc, content, glyph, text, colours.Text, look.State.Disabled, dpi);
+    DrawContent(dc, content, glyph, text, colours.Text, look.State, dpi);
 }

@@ -4,6 +4,7 @@
 
 #include "core/localized_text.h"
 #include "platform/folder_pickers.h"
+#include "ui/details/details_pane.h"
 #include "ui/dialogs/about_dialog.h"
 #include "ui/dialogs/log_window.h"
 #include "ui/dialogs/settings_dialog.h"
@@ -219,6 +220,16 @@ void OnMainWindowCommand(AppState& state, int id, int code) {
         break;
     case IDC_SETTINGS:
         if (clicked) OpenSettings(state);
+        break;
+    case IDC_DETAILS_VALUE_0:
+    case IDC_DETAILS_VALUE_1:
+    case IDC_DETAILS_VALUE_2:
+    case IDC_DETAILS_VALUE_3:
+    case IDC_DETAILS_VALUE_4:
+    case IDC_DETAILS_VALUE_5:
+    case IDC_DETAILS_VALUE_6:
+    case IDC_DETAILS_VALUE_7:
+        if (code == EN_SETFOCUS) RevealInDetailsPane(state, Control(state, id));
         break;
     case IDCANCEL: CloseMainWindow(state); break;
     default: break;

@@ -10,6 +10,7 @@
 #include "operations/install_source.h"
 #include "platform/target_windows.h"
 #include "resource_ids.h"
+#include "ui/accessible_texts.h"
 #include "ui/drawing/control_theme.h"
 #include "ui/drawing/dpi_scaling.h"
 #include "ui/drawing/palette.h"
@@ -129,6 +130,7 @@ bool OnInitMainWindow(HWND window, AppState& state) {
     LoadWindowIcons(state);
     ::SetCurrentProcessExplicitAppUserModelID(L"Tavrin.Quillbay");
     SetUpProgressBar(state);
+    MarkAsLiveRegion(Control(state, IDC_STATUS_LINE));
     ApplyMainWindowFonts(state);
     LoadHelpIcon(state);
     state.DriveIcon = SystemDriveIcon();

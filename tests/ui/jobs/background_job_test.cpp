@@ -567,8 +567,27 @@ TEST_F(JobWindowTest, ClosingDuringAJobCancelsItAndClosesAfterwards) {
     EXPECT_EQ(state_.Events.MainWindow, nullptr);
 }
 
+namespace {
+
+// Live-region announcements of the status line, counted by a hook of this thread.
+std::vector<HWND> g_announced;
+void CALLBACK CountAnnouncement(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
+    g_announced.push_back(window);
+}
+
+}  // namespace
+
 TEST_F(JobWindowTest, StatusLineSwitchesBetweenPositionAndMarquee) {
+    constexpr DWORD kLiveRegionChanged = 0x8019;
+    g_announced.clear();
+    const HWINEVENTHOOK hook =
+        ::SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, CountAnnouncement,
+                          ::GetCurrentProcessId(), ::GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
     SetStatus(state_, L"Чтение", 30);
+    PumpPending();
+    ::UnhookWinEvent(hook);
+    EXPECT_EQ(g_announced, std::vector<HWND>{Item(IDC_STATUS_LINE)}) << "screen readers hear the new status";
     EXPECT_EQ(StatusText(), L"Чтение");
     EXPECT_EQ(ProgressPosition(), 30);
     EXPECT_FALSE(ProgressHasMarqueeStyle());

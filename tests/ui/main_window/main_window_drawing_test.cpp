@@ -108,8 +108,12 @@ TEST_F(MainWindowTest, ModeSegmentsAndActionButtonFollowModeAndBusyState) {
                                 ModeLook{IDC_MODE_BACKUP, false}}) {
         SCOPED_TRACE(mode.Button);
         Click(mode.Button);
-        for (const int id : {IDC_MODE_BACKUP, IDC_MODE_REMOVAL, IDC_MODE_INSTALLATION, IDC_SETTINGS})
+        for (const int id : {IDC_MODE_BACKUP, IDC_MODE_REMOVAL, IDC_MODE_INSTALLATION, IDC_SETTINGS}) {
             EXPECT_EQ(barShown(id), id == mode.Button) << id;
+            // Pushed, so that accessibility reports the selected segment as pressed.
+            const auto pushed = ::SendMessageW(Control(id), BM_GETSTATE, 0, 0) & BST_PUSHED;
+            EXPECT_EQ(pushed != 0, id == mode.Button) << id;
+        }
         if (mode.Button == IDC_MODE_INSTALLATION) continue;  // nothing was read from a source
         Click(IDC_SELECT_ALL);
         ASSERT_TRUE(Enabled(IDC_ACTION));
@@ -122,6 +126,12 @@ TEST_F(MainWindowTest, ModeSegmentsAndActionButtonFollowModeAndBusyState) {
             EXPECT_TRUE(ColourIs(action, RGB(240, 248, 252), 12));
         }
     }
+
+    // A press on the selected segment releases it for a moment only.
+    for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+        ::SendMessageW(Control(IDC_MODE_BACKUP), message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(2, 2));
+    Pump();
+    EXPECT_TRUE(::SendMessageW(Control(IDC_MODE_BACKUP), BM_GETSTATE, 0, 0) & BST_PUSHED);
 
     // While busy the action button cancels: primary even in Removal.
     Click(IDC_MODE_REMOVAL);

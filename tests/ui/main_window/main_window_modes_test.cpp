@@ -108,7 +108,7 @@ TEST_F(MainWindowTest, LanguageBoxReTextsTheWindowAndStoresTheChoice) {
     Click(IDC_MODE_REMOVAL);
     ASSERT_EQ(::SendMessageW(Control(IDC_LANGUAGE), CB_GETCOUNT, 0, 0), 8);
     EXPECT_EQ(::SendMessageW(Control(IDC_LANGUAGE), CB_GETCURSEL, 0, 0), 1);
-    EXPECT_EQ(Text(IDC_BROWSE_SOURCE), L"Browse…");
+    EXPECT_EQ(Text(IDC_BROWSE_SOURCE), L"Bro&wse…");
     Click(IDC_LOG_BUTTON);
     const HWND log = state_.Events.LogWindow;
     ASSERT_TRUE(log);
@@ -118,10 +118,10 @@ TEST_F(MainWindowTest, LanguageBoxReTextsTheWindowAndStoresTheChoice) {
     EXPECT_EQ(WindowTextOf(log), T(15, kRussian));
     EXPECT_EQ(WindowTextOf(::GetDlgItem(log, IDC_LOG_CLOSE)), T(68, kRussian));
     EXPECT_EQ(Text(IDC_MODE_TITLE), T(2, kRussian));
-    EXPECT_EQ(Text(IDC_LOG_BUTTON), T(15, kRussian));
+    EXPECT_EQ(Text(IDC_LOG_BUTTON), T(271, kRussian));
     EXPECT_EQ(Text(IDC_SELECT_OLD_DRIVERS), T(62, kRussian));
     EXPECT_EQ(Text(IDC_ACTION), T(65, kRussian));
-    EXPECT_EQ(Text(IDC_BROWSE_SOURCE), L"Обзор…");
+    EXPECT_EQ(Text(IDC_BROWSE_SOURCE), T(270, kRussian));
     EXPECT_EQ(Text(IDC_TARGET), T(70, kRussian) + root);
     EXPECT_EQ(Text(IDC_STATUS_LINE), T(67, kRussian));
     EXPECT_EQ(Text(IDC_PACKAGE_COUNT), T(136, kRussian) + L"12");
