@@ -18,6 +18,14 @@ ButtonColours DangerColours(const ButtonState& state) {
     return {top, bottom, RGB(172, 37, 52), kColorWhite};
 }
 
+// High contrast: every kind looks like the system's buttons; hover and press
+// take the selection colours.
+ButtonColours HighContrastColours(const ButtonState& state) {
+    if (state.Disabled) return {kColorMuted, kColorMuted, kColorCardBorder, ::GetSysColor(COLOR_GRAYTEXT)};
+    if (state.Hovered || state.Pressed) return {kColorAccentLight, kColorAccentLight, kColorText, kColorAccent};
+    return {kColorBand, kColorBand, kColorText, kColorText};
+}
+
 ButtonColours HighlightedColours(ButtonKind kind, const ButtonState& state) {
     const COLORREF top = state.Pressed ? RGB(221, 238, 247) : RGB(250, 253, 255);
     const COLORREF bottom = state.Pressed ? RGB(210, 231, 242) : kColorAccentLight;
@@ -81,6 +89,7 @@ void DrawContent(HDC dc, const RECT& content, const ButtonGlyph& glyph, std::wst
 }  // namespace
 
 ButtonColours ButtonStateColours(ButtonKind kind, const ButtonState& state) {
+    if (g_palette.HighContrast) return HighContrastColours(state);
     if (state.Disabled) return {kColorMuted, kColorMuted, kColorCardBorder, kColorSecondary};
     if (kind == ButtonKind::Danger) return DangerColours(state);
     if (kind == ButtonKind::Primary || state.Hovered || state.Pressed) return HighlightedColours(kind, state);
@@ -107,7 +116,7 @@ void DrawOwnerDrawnButton(HDC dc, const RECT& rect, const ButtonLook& look, cons
         RECT ring = rect;
         const int inset = ScaleToDpi(2, dpi);
         ::InflateRect(&ring, -inset, -inset);
-        DrawRoundedOutline(dc, ring, look.Kind == ButtonKind::Danger ? kColorWhite : kColorFocus,
+        DrawRoundedOutline(dc, ring, look.Kind == ButtonKind::Danger && !g_palette.HighContrast ? kColorWhite : kColorFocus,
                            std::max(0, ellipse - ScaleToDpi(4, dpi)));
     }
 

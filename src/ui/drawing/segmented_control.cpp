@@ -9,7 +9,7 @@
 namespace {
 
 COLORREF SegmentTextColour(const SegmentState& state) {
-    if (state.Selected) return kColorWhite;
+    if (state.Selected) return kColorStripSelectedText;
     return state.Disabled ? kColorStripDisabled : kColorStripText;
 }
 

@@ -19,6 +19,7 @@
 #include "ui/main_window/main_window_splitter.h"
 #include "ui/main_window/main_window_tooltips.h"
 #include "ui/main_window/status_line.h"
+#include "ui/main_window_colours.h"
 #include "ui/package_tree/package_tree.h"
 
 namespace {
@@ -66,6 +67,12 @@ INT_PTR HandleMessage(HWND window, AppState& state, UINT message, WPARAM wParam,
     case WM_CLOSE: CloseMainWindow(state); return TRUE;
     case WM_SIZE: return OnSize(state);
     case WM_GETMINMAXINFO: return OnMinMaxInfo(state, *reinterpret_cast<MINMAXINFO*>(lParam));
+    case WM_SYSCOLORCHANGE:
+        FollowSystemColours(state);
+        return TRUE;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETHIGHCONTRAST) FollowSystemColours(state);
+        return FALSE;
     case WM_DPICHANGED:
         OnMainWindowDpiChanged(state, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return TRUE;

@@ -25,6 +25,7 @@
 #include "ui/main_window/main_window_language.h"
 #include "ui/main_window/main_window_tooltips.h"
 #include "ui/main_window/status_line.h"
+#include "ui/main_window_colours.h"
 #include "ui/package_tree/package_tree.h"
 
 namespace {
@@ -36,12 +37,6 @@ constexpr TextId kReadyForRefreshText = 81;
 constexpr TextId kDpiLogText = 213;
 
 HWND Control(const AppState& state, int id) { return ::GetDlgItem(state.MainWindow, id); }
-
-void CreateBrushes(AppState& state) {
-    state.BackgroundBrush = ::CreateSolidBrush(kColorWindow);
-    state.WhiteBrush = ::CreateSolidBrush(kColorWhite);
-    state.HeaderBrush = ::CreateSolidBrush(kColorBand);
-}
 
 // Frames lie under what they frame; the help button over the title.
 void ArrangeZOrder(const AppState& state) {
@@ -80,8 +75,6 @@ void SetUpProgressBar(const AppState& state) {
     if (!bar) return;
     StyleProgressBar(bar);
     ::SendMessageW(bar, PBM_SETRANGE32, 0, 100);
-    ::SendMessageW(bar, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(kColorAccent));
-    ::SendMessageW(bar, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(kColorMuted));
     ::ShowWindow(bar, SW_HIDE);
 }
 
@@ -98,8 +91,6 @@ void SetUpTree(AppState& state) {
     if (!tree) return;
     TreeView_SetExtendedStyle(tree, TVS_EX_DOUBLEBUFFER | TVS_EX_PARTIALCHECKBOXES,
                               TVS_EX_DOUBLEBUFFER | TVS_EX_PARTIALCHECKBOXES);
-    TreeView_SetBkColor(tree, kColorWhite);
-    TreeView_SetTextColor(tree, kColorText);
     ApplyExplorerTheme(tree);
     SetTreeMetrics(state);
     ::SetWindowPos(tree, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
@@ -124,8 +115,7 @@ bool OnInitMainWindow(HWND window, AppState& state) {
     state.Events.MainWindow = window;
     state.Dpi = WindowDpi(window);
     RecordWindowLayout(state);
-    CreateBrushes(state);
-    ApplyWindowFrameAttributes(window);
+    FollowSystemColours(state);
     ArrangeZOrder(state);
     LoadWindowIcons(state);
     ::SetCurrentProcessExplicitAppUserModelID(L"Tavrin.Quillbay");

@@ -77,7 +77,7 @@ void FrameSelectedRow(HWND tree, const NMCUSTOMDRAW& draw) {
     ::FrameRect(draw.hdc, &row, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
     if (!focused) return;
     ::InflateRect(&row, -2, -2);
-    ::SetTextColor(draw.hdc, kColorText);
+    ::SetTextColor(draw.hdc, kColorSelectedText);
     ::SetBkColor(draw.hdc, kColorAccentLight);
     ::DrawFocusRect(draw.hdc, &row);
 }
@@ -98,7 +98,7 @@ LRESULT OnCustomDraw(NMTVCUSTOMDRAW& draw) {
     const RECT row = SelectedRow(tree, draw.nmcd);
     ::SetDCBrushColor(draw.nmcd.hdc, fill);
     ::FillRect(draw.nmcd.hdc, &row, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-    draw.clrText = kColorText;
+    draw.clrText = ::GetFocus() == tree ? kColorSelectedText : kColorText;
     draw.clrTextBk = fill;
     draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS | CDIS_HOT);
     return CDRF_NOTIFYPOSTPAINT;

@@ -13,6 +13,7 @@
 #include "ui/drawing/palette.h"
 #include "ui/main_window/busy_state.h"
 #include "ui/main_window/main_window_controls.h"
+#include "ui/main_window_colours.h"
 
 namespace {
 
@@ -212,4 +213,76 @@ TEST_F(MainWindowTest, TreeSelectionStandsOutFromTheCardAndShowsTheFocus) {
         for (int x = right - 16; x < right - 2; ++x) cue += image.At(x, row.top + 2) != fill;
         EXPECT_EQ(cue > 0, focused) << cue;
     }
+}
+
+namespace {
+
+// A high-contrast scheme of colours no light surface uses.
+DWORD WINAPI SchemeColour(int index) {
+    switch (index) {
+    case COLOR_WINDOW: return RGB(0, 0, 0);
+    case COLOR_WINDOWTEXT: return RGB(255, 255, 255);
+    case COLOR_BTNFACE: return RGB(10, 20, 30);
+    case COLOR_BTNTEXT: return RGB(250, 240, 230);
+    case COLOR_HIGHLIGHT: return RGB(26, 235, 255);
+    case COLOR_HIGHLIGHTTEXT: return RGB(5, 6, 7);
+    case COLOR_GRAYTEXT: return RGB(63, 242, 63);
+    default: return RGB(128, 0, 128);
+    }
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, HighContrastPaintsWithTheSystemColours) {
+    const std::wstring root = BuildOffline(sim::SampleDemoWindows());
+    Open();
+    ChooseTarget(root);
+    const auto surfaceAt = [&](int x, int y) {
+        RECT client{};
+        ::GetClientRect(window_, &client);
+        DrawingCanvas surface(client.right, client.bottom, RGB(1, 2, 3));
+        ::SendMessageW(window_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface.Dc()), PRF_CLIENT);
+        return surface.At(x, y);
+    };
+    const RECT card = ClientRectOf(IDC_DETAILS_FRAME);
+    const int middle = (card.left + card.right) / 2;
+
+    ApplyPalette(state_, HighContrastPalette(SchemeColour));
+    EXPECT_TRUE(ColourIs(surfaceAt(middle, 0), SchemeColour(COLOR_BTNFACE))) << "header band";
+    EXPECT_TRUE(ColourIs(surfaceAt(card.left - 2, card.bottom + 2), SchemeColour(COLOR_WINDOW))) << "window";
+    {
+        const ControlImage frame(Control(IDC_DETAILS_FRAME));
+        EXPECT_TRUE(ColourIs(frame.At(frame.Canvas().Width() / 2, frame.Canvas().Height() / 2),
+                             SchemeColour(COLOR_WINDOW)))
+            << "card";
+    }
+    {
+        const ControlImage segment(Control(IDC_MODE_BACKUP));
+        EXPECT_TRUE(ColourIs(segment.At(segment.Canvas().Width() / 2, 2), SchemeColour(COLOR_HIGHLIGHT), 2))
+            << "selected segment";
+        const ControlImage other(Control(IDC_MODE_REMOVAL));
+        EXPECT_TRUE(ColourIs(other.At(2, other.Canvas().Height() / 2), SchemeColour(COLOR_BTNFACE), 2));
+    }
+    {
+        const ControlImage button(Control(IDC_SELECT_ALL));
+        EXPECT_TRUE(ColourIs(button.At(::MulDiv(4, static_cast<int>(state_.Dpi), 96), button.Canvas().Height() / 2),
+                             SchemeColour(COLOR_BTNFACE), 2))
+            << "buttons";
+    }
+    HWND tree = Control(IDC_PACKAGE_TREE);
+    ::SetFocus(tree);
+    RECT row{};
+    ASSERT_TRUE(TreeView_GetItemRect(tree, TreeView_GetSelection(tree), &row, FALSE));
+    {
+        const ControlImage image(tree);
+        EXPECT_TRUE(ColourIs(image.At(image.Canvas().Width() - 4, (row.top + row.bottom) / 2),
+                             SchemeColour(COLOR_HIGHLIGHT)))
+            << "tree selection";
+        EXPECT_TRUE(ColourIs(image.At(image.Canvas().Width() - 4, row.bottom + 4), SchemeColour(COLOR_WINDOW)));
+    }
+
+    // Back to the light palette when high contrast ends.
+    ApplyPalette(state_, LightPalette());
+    EXPECT_TRUE(ColourIs(surfaceAt(middle, 0), kColorBand));
+    EXPECT_TRUE(ColourIs(ControlImage(Control(IDC_DETAILS_FRAME)).At(card.right - card.left - 20, 40), kColorWhite));
 }
