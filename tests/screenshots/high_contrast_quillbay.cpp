@@ -6,8 +6,8 @@
 #include <windows.h>
 
 #include "app/startup.h"
-#include "ui/app_state.h"
-#include "ui/main_window_colours.h"
+#include "ui/main_window/app_state.h"
+#include "ui/main_window/main_window_colours.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <algorithm>
 
 #include "dialog_ids.h"
-#include "ui/accessible_texts.h"
-#include "ui/dialog_font.h"
 #include "ui/dialogs/dialog_button.h"
+#include "ui/dialogs/dialog_font.h"
 #include "ui/dialogs/dialog_geometry.h"
 #include "ui/dialogs/dialog_procedure.h"
 #include "ui/dialogs/dialog_surface.h"
+#include "ui/drawing/accessible_texts.h"
 #include "ui/drawing/dpi_scaling.h"
 #include "ui/drawing/palette.h"
 #include "ui/drawing/rounded_shapes.h"

@@ -2,8 +2,8 @@
 
 #include "dialog_ids.h"
 #include "platform/removal_permission.h"
-#include "ui/dialog_font.h"
 #include "ui/dialogs/dialog_button.h"
+#include "ui/dialogs/dialog_font.h"
 #include "ui/dialogs/dialog_geometry.h"
 #include "ui/dialogs/dialog_procedure.h"
 #include "ui/dialogs/dialog_surface.h"

@@ -10,6 +10,7 @@
 #include "ui/dialogs/about_dialog.h"
 #include "ui/layout/window_layout.h"
 #include "ui/main_window/main_window_buttons.h"
+#include "ui/main_window/main_window_colours.h"
 #include "ui/main_window/main_window_commands.h"
 #include "ui/main_window/main_window_controls.h"
 #include "ui/main_window/main_window_hover.h"
@@ -19,7 +20,6 @@
 #include "ui/main_window/main_window_splitter.h"
 #include "ui/main_window/main_window_tooltips.h"
 #include "ui/main_window/status_line.h"
-#include "ui/main_window_colours.h"
 #include "ui/package_tree/package_tree.h"
 
 namespace {

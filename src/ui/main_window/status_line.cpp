@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "core/localized_text.h"
-#include "ui/accessible_texts.h"
+#include "ui/drawing/accessible_texts.h"
 #include "ui/main_window/app_state.h"
 #include "ui/main_window/main_window_controls.h"
 

@@ -10,11 +10,11 @@
 
 #include "ui/drawing/dpi_scaling.h"
 #include "ui/drawing/gdi_handles.h"
+#include "ui/drawing/themed_check_box.h"
 #include "ui/main_window/main_window_controls.h"
 #include "ui/package_tree/package_tree.h"
 #include "ui/package_tree/package_tree_items.h"
 #include "ui/package_tree/tree_check_toggles.h"
-#include "ui/themed_check_box.h"
 
 namespace {
 

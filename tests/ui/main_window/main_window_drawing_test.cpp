@@ -12,8 +12,8 @@
 #include "ui/details/details_pane.h"
 #include "ui/drawing/palette.h"
 #include "ui/main_window/busy_state.h"
+#include "ui/main_window/main_window_colours.h"
 #include "ui/main_window/main_window_controls.h"
-#include "ui/main_window_colours.h"
 
 namespace {
 

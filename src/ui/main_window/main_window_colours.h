@@ -1,8 +1,8 @@
 #pragma once
 // The main window's colours follow the system's: the light palette, or the
 // system colours while high contrast is on, switched while the program runs.
-#include "ui/app_state.h"
-#include "ui/palette.h"
+#include "ui/drawing/palette.h"
+#include "ui/main_window/app_state.h"
 
 // WM_SYSCOLORCHANGE and a changed high-contrast setting: takes the palette the
 // system asks for now.

@@ -1,4 +1,4 @@
-#include "ui/accessible_texts.h"
+#include "ui/drawing/accessible_texts.h"
 
 // Defines the property GUIDs here rather than requiring the accessibility library.
 #include <initguid.h>

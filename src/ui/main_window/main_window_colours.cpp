@@ -1,11 +1,11 @@
-#include "ui/main_window_colours.h"
+#include "ui/main_window/main_window_colours.h"
 
 #include <commctrl.h>
 
-#include "ui/control_theme.h"
-#include "ui/main_window_controls.h"
-#include "ui/package_tree.h"
-#include "ui/window_frame.h"
+#include "ui/drawing/control_theme.h"
+#include "ui/drawing/window_frame.h"
+#include "ui/main_window/main_window_controls.h"
+#include "ui/package_tree/package_tree.h"
 
 namespace {
 

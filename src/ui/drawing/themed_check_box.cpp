@@ -1,13 +1,13 @@
-#include "ui/themed_check_box.h"
+#include "ui/drawing/themed_check_box.h"
 
 #include <uxtheme.h>
 #include <vssym32.h>
 
 #include <algorithm>
 
-#include "ui/dpi_scaling.h"
-#include "ui/palette.h"
-#include "ui/system_function.h"
+#include "ui/drawing/dpi_scaling.h"
+#include "ui/drawing/palette.h"
+#include "ui/drawing/system_function.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/dialog_font.h"
+#include "ui/dialogs/dialog_font.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "ui/drop_down_choice.h"
+#include "ui/main_window/drop_down_choice.h"
 
 bool DropDownChoiceConfirmed(HWND window, int id, int code) {
     const auto timer = static_cast<UINT_PTR>(id);

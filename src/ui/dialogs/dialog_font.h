@@ -3,7 +3,7 @@
 // once, for the DPI the dialog was created at.
 #include <windows.h>
 
-#include "ui/gdi_handles.h"
+#include "ui/drawing/gdi_handles.h"
 
 // Gives every child of `dialog` the font it uses now (the one in `owned`, else
 // the template's) with its height scaled from `from` to `to` DPI. `owned` takes

@@ -1,4 +1,4 @@
-#include "ui/palette.h"
+#include "ui/drawing/palette.h"
 
 Palette HighContrastPalette(SysColourFunction sysColour) {
     const COLORREF window = sysColour(COLOR_WINDOW);
