@@ -51,6 +51,14 @@ install_folder="$sources"'\Windows\System32\DriverStore\FileRepository'
 start_private_xvfb 150 199 2160x1400x24
 rm -rf "$out"
 driver() { "$wine" "$bin/qb-window-driver.exe" --desktop Quillbay "$@"; }
+# Each mode's setup is done once and survives language changes.
+enter_mode() {
+  case $1 in
+    0) driver --mode 0 ;;
+    1) driver --mode 1 --search qtgfx --select-all --search '' ;;
+    2) driver --mode 2 --install-folder "$install_folder" ;;
+  esac
+}
 
 for entry in "${scales[@]}"; do
   read -r percent dpi desktop <<<"$entry"
@@ -63,13 +71,9 @@ for entry in "${scales[@]}"; do
   "$wine" explorer /desktop=Quillbay,"$desktop" "$bin/Quillbay.exe" >/dev/null 2>&1 &
   driver --expect-dpi "$dpi"
   mkdir -p "$out/$percent"
-  # Mode-major: each mode's setup is done once and survives language changes.
+  # Mode-major, so that each mode is set up once.
   for mode in 0 1 2; do
-    case $mode in
-      0) driver --mode 0 ;;
-      1) driver --mode 1 --search qtgfx --select-all --search '' ;;
-      2) driver --mode 2 --install-folder "$install_folder" ;;
-    esac
+    enter_mode "$mode"
     for language in "${!languages[@]}"; do
       driver --language "$language"
       shot="$out/$percent/main-window-${languages[$language]}-${modes[$mode]}.png"
@@ -99,11 +103,7 @@ done
 driver --expect-dpi 96
 mkdir -p "$out/high-contrast"
 for mode in 0 1 2; do
-  case $mode in
-    0) driver --mode 0 ;;
-    1) driver --mode 1 --search qtgfx --select-all --search '' ;;
-    2) driver --mode 2 --install-folder "$install_folder" ;;
-  esac
+  enter_mode "$mode"
   for language in 0 1; do
     driver --language "$language"
     import -window root -crop "1100x760+0+0" +repage \
