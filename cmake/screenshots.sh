@@ -112,5 +112,6 @@ for mode in 0 1 2; do
 done
 echo "screenshots: $out/high-contrast/main-window-*.png"
 driver --close
+"$wineserver" -k >/dev/null 2>&1 || true
 "$wineserver" -w
 "$wine" reg import "Z:${saved//\//\\}" >/dev/null
