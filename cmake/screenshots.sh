@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders the main window in each mode and each interface language at 100, 150
 # and 200 % display scaling, against the sample Driver Store, into
-# <build>/screenshots/<scale>/main-window-<language>-<mode>.png. Quillbay.exe
+# <build>/screenshots/<scale>/main-window-<language>-<mode>.png, and at 100 % in
+# a high-contrast scheme (Russian and English) into <build>/screenshots/high-contrast/. Quillbay.exe
 # runs in a Wine virtual desktop (so the window has its caption) on a display of
 # its own, qb-window-driver switches language and mode, and imagemagick takes
 # each shot of the desktop.
@@ -50,6 +51,14 @@ install_folder="$sources"'\Windows\System32\DriverStore\FileRepository'
 start_private_xvfb 150 199 2160x1400x24
 rm -rf "$out"
 driver() { "$wine" "$bin/qb-window-driver.exe" --desktop Quillbay "$@"; }
+# Each mode's setup is done once and survives language changes.
+enter_mode() {
+  case $1 in
+    0) driver --mode 0 ;;
+    1) driver --mode 1 --search qtgfx --select-all --search '' ;;
+    2) driver --mode 2 --install-folder "$install_folder" ;;
+  esac
+}
 
 for entry in "${scales[@]}"; do
   read -r percent dpi desktop <<<"$entry"
@@ -62,13 +71,9 @@ for entry in "${scales[@]}"; do
   "$wine" explorer /desktop=Quillbay,"$desktop" "$bin/Quillbay.exe" >/dev/null 2>&1 &
   driver --expect-dpi "$dpi"
   mkdir -p "$out/$percent"
-  # Mode-major: each mode's setup is done once and survives language changes.
+  # Mode-major, so that each mode is set up once.
   for mode in 0 1 2; do
-    case $mode in
-      0) driver --mode 0 ;;
-      1) driver --mode 1 --search qtgfx --select-all --search '' ;;
-      2) driver --mode 2 --install-folder "$install_folder" ;;
-    esac
+    enter_mode "$mode"
     for language in "${!languages[@]}"; do
       driver --language "$language"
       shot="$out/$percent/main-window-${languages[$language]}-${modes[$mode]}.png"
@@ -78,3 +83,35 @@ for entry in "${scales[@]}"; do
   done
   driver --close
 done
+
+# High contrast at 100 %: the prefix takes the system colours of the "High
+# Contrast Black" scheme, and Quillbay runs as qb-high-contrast, since Wine keeps
+# a scheme's colours but never reports high contrast as on. The prefix gets its
+# colours back afterwards.
+colours='HKCU\Control Panel\Colors'
+saved="$build/screenshots-colours.reg"
+"$wine" reg export "$colours" "Z:${saved//\//\\}" /y >/dev/null
+for entry in "Window=0 0 0" "WindowText=255 255 255" "ButtonFace=0 0 0" "ButtonText=255 255 255" \
+             "Hilight=26 235 255" "HilightText=0 0 0" "GrayText=63 242 63" "HotTrackingColor=255 255 0"; do
+  "$wine" reg add "$colours" /v "${entry%%=*}" /d "${entry#*=}" /f >/dev/null
+done
+"$wineserver" -k >/dev/null 2>&1 || true
+"$wineserver" -w
+"$wineserver" -p
+"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null
+"$wine" explorer /desktop=Quillbay,1100x760 "$bin/qb-high-contrast.exe" >/dev/null 2>&1 &
+driver --expect-dpi 96
+mkdir -p "$out/high-contrast"
+for mode in 0 1 2; do
+  enter_mode "$mode"
+  for language in 0 1; do
+    driver --language "$language"
+    import -window root -crop "1100x760+0+0" +repage \
+      "$out/high-contrast/main-window-${languages[$language]}-${modes[$mode]}.png"
+  done
+done
+echo "screenshots: $out/high-contrast/main-window-*.png"
+driver --close
+"$wineserver" -k >/dev/null 2>&1 || true
+"$wineserver" -w
+"$wine" reg import "Z:${saved//\//\\}" >/dev/null

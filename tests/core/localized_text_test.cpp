@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <set>
 #include <string>
 
@@ -131,4 +133,26 @@ TEST(LocalizedTextTable, SelectionCountFollowsEachPluralRule) {
         {1, 18446744073709551615ull, L"Selected: 18446744073709551615 packages"},
     };
     for (const Case& c : cases) EXPECT_EQ(FormatSelectionCount(c.language, c.count), c.expected);
+}
+
+TEST(LocalizedTextTable, CaptionsCarryOneAccessKeyEachAndNoLanguageRepeatsOne) {
+    // The main window's buttons, mode segments and search label.
+    const TextId captions[] = {17, 22, 23, 24, 25, 61, 62, 63, 64, 65, 66, 170, 263, 264, 265, 266};
+    for (LangId language = 0; language < kLanguageCount; ++language) {
+        std::set<std::wstring> keys;
+        for (const TextId row : captions) {
+            const std::wstring text = GetText(language, row);
+            SCOPED_TRACE("row " + std::to_string(row) + ", language " + std::to_string(language));
+            const std::size_t marker = text.find(L'&');
+            ASSERT_NE(marker, std::wstring::npos);
+            ASSERT_LT(marker + 1, text.size());
+            EXPECT_EQ(text.find(L'&', marker + 1), std::wstring::npos) << "one access key: " << text;
+            std::wstring key(1, text[marker + 1]);
+            ::CharLowerBuffW(key.data(), 1);
+            EXPECT_TRUE(keys.insert(key).second) << "access key used twice: " << text;
+        }
+        // Window captions, accessible names and the Log report show these as they stand.
+        for (const TextId plain : {15u, 16u, 197u, 214u})
+            EXPECT_EQ(std::wstring(GetText(language, plain)).find(L'&'), std::wstring::npos) << plain;
+    }
 }

@@ -54,7 +54,9 @@ void ChooseLanguage(HWND window, int language) {
     for (LRESULT item = 0; item < count; ++item) {
         if (::SendMessageW(box, CB_GETITEMDATA, static_cast<WPARAM>(item), 0) != language) continue;
         ::SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
-        Send(window, WM_COMMAND, MAKEWPARAM(IDC_LANGUAGE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+        // As the dropped list reports a choice: the box acts when it closes.
+        for (const WORD code : {CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP})
+            Send(window, WM_COMMAND, MAKEWPARAM(IDC_LANGUAGE, code), reinterpret_cast<LPARAM>(box));
         return;
     }
 }

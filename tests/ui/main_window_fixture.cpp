@@ -124,7 +124,8 @@ void MainWindowTest::Click(int id) {
 
 void MainWindowTest::ChooseComboItem(int id, int item) {
     ::SendMessageW(Control(id), CB_SETCURSEL, static_cast<WPARAM>(item), 0);
-    ::SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Control(id)));
+    for (const WORD code : {CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP})
+        ::SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(Control(id)));
     Pump();
 }
 

@@ -61,6 +61,7 @@ protected:
     // Serves queued messages the way the dialog loop does.
     void Pump();
     void Click(int id);
+    // An item chosen in the dropped list: what the box sends when it closes.
     void ChooseComboItem(int id, int item);
     // Replaces a box's text as typing does (EN_CHANGE follows).
     void TypeInto(int id, const std::wstring& text);

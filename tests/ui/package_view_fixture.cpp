@@ -32,7 +32,7 @@ std::vector<PaneControl> MainWindowPaneControls() {
         {IDC_DETAILS_TITLE, L"STATIC", kWrapping, 228, 94, 221, 17},
         {IDC_DETAILS_BADGE, L"STATIC", SS_CENTER, 454, 97, 63, 12},
         {IDC_DETAILS_EXPLANATION, L"STATIC", kWrapping, 228, 234, 288, 18},
-        {IDC_DETAILS_SCROLL, L"SCROLLBAR", SBS_VERT, 519, 90, 7, 166},
+        {IDC_DETAILS_SCROLL, L"SCROLLBAR", SBS_VERT | WS_TABSTOP, 519, 90, 7, 166},
         {IDC_DETAILS_PLACEHOLDER, L"STATIC", kWrapping, 228, 115, 288, 34},
         {IDC_RESET_SEARCH, L"BUTTON", BS_PUSHBUTTON, 228, 155, 145, 19},
         {IDC_SELECTION_SUMMARY, L"STATIC", SS_LEFT, 9, 303, 109, 19},
@@ -44,7 +44,8 @@ std::vector<PaneControl> MainWindowPaneControls() {
     for (int row = 0; row < kDetailsRows; ++row) {
         const int y = 115 + 13 * row;
         controls.push_back({IDC_DETAILS_LABEL_0 + row, L"STATIC", kWrapping, 228, y, 114, 10});
-        controls.push_back({IDC_DETAILS_VALUE_0 + row, L"STATIC", kWrapping, 344, y, 172, row == 6 ? 21 : 10});
+        controls.push_back(
+            {IDC_DETAILS_VALUE_0 + row, L"EDIT", ES_MULTILINE | ES_READONLY, 344, y, 172, row == 6 ? 21 : 10});
     }
     return controls;
 }

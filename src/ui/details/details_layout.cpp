@@ -24,6 +24,11 @@ LONG Width(const RECT& r) { return r.right - r.left; }
 
 HWND Control(const AppState& state, int id) { return ::GetDlgItem(state.MainWindow, id); }
 
+bool IsDetailsValue(HWND control) {
+    const int id = ::GetDlgCtrlID(control);
+    return id >= IDC_DETAILS_VALUE_0 && id < IDC_DETAILS_VALUE_0 + kDetailsRows;
+}
+
 // The height of the control's text wrapped to `width`; 0 for no text.
 int WrappedTextHeight(HWND control, int width) {
     const std::wstring text = WindowTextOf(control);
@@ -31,11 +36,17 @@ int WrappedTextHeight(HWND control, int width) {
     const WindowDC dc(control);
     if (!dc) return 0;
     const SelectedObject font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-    // Measured as the static draws it: a static that shortens its text keeps one line.
+    // Measured as the control draws it: a static that shortens its text keeps
+    // one line; the values are read-only edits, which wrap like SS_EDITCONTROL.
     const LONG_PTR style = ::GetWindowLongPtrW(control, GWL_STYLE);
-    UINT format = DT_CALCRECT | DT_EXPANDTABS | ((style & SS_ELLIPSISMASK) ? DT_SINGLELINE : DT_WORDBREAK);
-    if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
-    if (style & SS_EDITCONTROL) format |= DT_EDITCONTROL;
+    UINT format = DT_CALCRECT | DT_EXPANDTABS;
+    if (IsDetailsValue(control)) {
+        format |= DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
+    } else {
+        format |= (style & SS_ELLIPSISMASK) ? DT_SINGLELINE : DT_WORDBREAK;
+        if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
+        if (style & SS_EDITCONTROL) format |= DT_EDITCONTROL;
+    }
     RECT box{0, 0, width, 0};
     ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &box, format);
     return Height(box);
@@ -228,6 +239,21 @@ void ScrollDetailsPane(AppState& state, WPARAM scrollRequest) {
     case SB_THUMBPOSITION: ScrollBy(state, info.nTrackPos - state.Details.ScrollOffset); break;
     default: break;
     }
+}
+
+void RevealInDetailsPane(AppState& state, HWND control) {
+    if (state.Details.Key.empty() || !control) return;
+    RECT card{};
+    RECT shown{};
+    if (!::GetWindowRect(::GetDlgItem(state.MainWindow, IDC_DETAILS_FRAME), &card) || !::GetWindowRect(control, &shown))
+        return;
+    const int inset = ScaleToDpi(kVisibleInset96, state.Dpi);
+    const LONG above = shown.top - (card.top + inset);
+    const LONG below = shown.bottom - (card.bottom - inset);
+    if (above < 0)
+        ScrollBy(state, above);
+    else if (below > 0)
+        ScrollBy(state, std::min(above, below));
 }
 
 void WheelDetailsPane(AppState& state, int wheelDelta) {

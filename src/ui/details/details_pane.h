@@ -27,3 +27,5 @@ void LayoutDetailsPane(AppState& state);
 // WM_MOUSEWHEEL gives it).
 void ScrollDetailsPane(AppState& state, WPARAM scrollRequest);
 void WheelDetailsPane(AppState& state, int wheelDelta);
+// Scrolls the pane just enough to show the control (a value the keyboard reached).
+void RevealInDetailsPane(AppState& state, HWND control);

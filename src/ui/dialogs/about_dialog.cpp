@@ -3,8 +3,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <initguid.h>
-#include <oleacc.h>
 #include <richedit.h>
 
 #include <algorithm>
@@ -20,6 +18,7 @@
 #include "ui/dialogs/dialog_geometry.h"
 #include "ui/dialogs/dialog_procedure.h"
 #include "ui/dialogs/dialog_surface.h"
+#include "ui/drawing/accessible_texts.h"
 #include "ui/drawing/badge.h"
 #include "ui/drawing/dpi_scaling.h"
 #include "ui/drawing/palette.h"
@@ -87,15 +86,6 @@ bool Ctrl() { return (::GetKeyState(VK_CONTROL) & 0x8000) != 0; }
 
 int Height(const RECT& rect) { return rect.bottom - rect.top; }
 
-void SetAccessibleName(HWND control, const std::wstring& name) {
-    IAccPropServices* services = nullptr;
-    if (FAILED(::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
-                                  reinterpret_cast<void**>(&services))) ||
-        !services)
-        return;
-    services->SetHwndPropStr(control, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME, name.c_str());
-    services->Release();
-}
 
 class AboutDialog {
 public:
@@ -336,7 +326,7 @@ private:
         ::SendMessageW(control, EM_SETSEL, 0, 0);
         ::SendMessageW(control, EM_SCROLLCARET, 0, 0);
         ::SendMessageW(control, EM_SETMODIFY, FALSE, 0);
-        SetAccessibleName(control, TabTitle(language, tab));
+        SetAccessibleName(control, TabTitle(language, tab).c_str());
         ::InvalidateRect(Tabs(), nullptr, TRUE);
     }
 

@@ -6,9 +6,11 @@
 
 #include "dialog_ids.h"
 #include "ui/dialogs/dialog_button.h"
+#include "ui/dialogs/dialog_font.h"
 #include "ui/dialogs/dialog_geometry.h"
 #include "ui/dialogs/dialog_procedure.h"
 #include "ui/dialogs/dialog_surface.h"
+#include "ui/drawing/accessible_texts.h"
 #include "ui/drawing/dpi_scaling.h"
 #include "ui/drawing/palette.h"
 #include "ui/drawing/rounded_shapes.h"
@@ -17,6 +19,8 @@
 #include "ui/drawing/window_text.h"
 
 namespace {
+
+constexpr TextId kListNameText = 267;  // what screen readers call the list
 
 constexpr UINT_PTR kEnterSubclass = 0x5143;
 
@@ -130,6 +134,7 @@ private:
         ListView_SetBkColor(list, kColorWhite);
         ListView_SetTextBkColor(list, kColorWhite);
         ListView_SetTextColor(list, kColorText);
+        SetAccessibleName(list, GetText(params_.Language, kListNameText));
         const TextId headings[] = {40, 38, 39, 184, 185};
         for (int column = 0; column < 5; ++column) {
             LVCOLUMNW item{};
@@ -194,6 +199,7 @@ private:
         const int to = static_cast<int>(dpi);
         for (RECT* rect : {&icon_, &text_, &list_, &cancel_, &remove_}) *rect = ScaleRect(*rect, to, from);
         initialClient_ = {::MulDiv(initialClient_.cx, to, from), ::MulDiv(initialClient_.cy, to, from)};
+        RescaleDialogFont(Window, dpi_, dpi, font_);
         dpi_ = dpi;
         const RECT area = MonitorWorkArea(Window, dpi_);
         const int width = std::min(Width(suggested), Width(area));
@@ -268,6 +274,7 @@ private:
 
     const ConfirmRemovalParams& params_;
     UINT dpi_ = 0;
+    FontHandle font_;  // the template's font rescaled, after a DPI change
     SIZE initialClient_{};
     RECT icon_{};
     RECT text_{};

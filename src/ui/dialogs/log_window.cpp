@@ -1,6 +1,7 @@
 #include "ui/dialogs/log_window.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "core/string_compare.h"
@@ -13,11 +14,16 @@
 #include "ui/dialogs/dialog_surface.h"
 #include "ui/drawing/dpi_scaling.h"
 #include "ui/drawing/palette.h"
+#include "ui/drawing/ui_fonts.h"
 #include "ui/drawing/window_frame.h"
 #include "ui/main_window/app_state.h"
 #include "ui/main_window/main_window.h"
 
 namespace {
+
+// Sent by RefreshLogWindow: the interface language may have changed.
+constexpr UINT kFollowLanguage = WM_APP + 1;
+constexpr int kBodyPoints = 9;
 
 const wchar_t* OrDash(const std::wstring& text) { return text.empty() ? L"\u2014" : text.c_str(); }
 
@@ -63,6 +69,9 @@ public:
         case WM_INITDIALOG: OnInitDialog(); return FALSE;  // the focus is set
         case WM_SIZE: Layout(); return TRUE;
         case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return TRUE;
+        case kFollowLanguage:
+            if (language_ != state_.Language) ApplyLanguage();
+            return TRUE;
         case WM_ERASEBKGND: return TRUE;
         case WM_PAINT: OnPaint(); return TRUE;
         case WM_CTLCOLORSTATIC: return TextOnWhite(wParam);
@@ -94,12 +103,7 @@ private:
         ApplyWindowFrameAttributes(Window);
         const HWND edit = ::GetDlgItem(Window, IDC_LOG_TEXT);
         ::SendMessageW(edit, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
-        ::SetWindowTextW(Window, GetText(state_.Language, 15));
-        ::SetDlgItemTextW(Window, IDC_LOG_CLOSE, GetText(state_.Language, 68));
-        if (state_.BodyFont) {
-            for (const int id : {IDC_LOG_TEXT, IDC_LOG_CLOSE})
-                ::SendDlgItemMessageW(Window, id, WM_SETFONT, reinterpret_cast<WPARAM>(state_.BodyFont), FALSE);
-        }
+        ApplyLanguage();
         TrackButtonHover(::GetDlgItem(Window, IDC_LOG_CLOSE));
         // Focused by the dialog manager the edit would select all its text.
         ::SetFocus(edit);
@@ -125,8 +129,26 @@ private:
         ::InvalidateRect(Window, nullptr, TRUE);
     }
 
+    void ApplyLanguage() {
+        language_ = state_.Language;
+        ::SetWindowTextW(Window, GetText(language_, 15));
+        ::SetDlgItemTextW(Window, IDC_LOG_CLOSE, GetText(language_, 68));
+        ApplyFont();
+    }
+
+    // A font of the window's own, for its own DPI: the main window's fonts are
+    // replaced on every language or DPI change there.
+    void ApplyFont() {
+        FontHandle font = CreateUiFont(BodyFace(language_), kBodyPoints, kWeightRegular, false, dpi_);
+        if (!font) return;
+        for (const int id : {IDC_LOG_TEXT, IDC_LOG_CLOSE})
+            ::SendDlgItemMessageW(Window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        font_ = std::move(font);
+    }
+
     void OnDpiChanged(UINT dpi, const RECT& suggested) {
         dpi_ = dpi;
+        ApplyFont();
         ::SetWindowPos(Window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                        suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
         Layout();
@@ -142,6 +164,8 @@ private:
     RECT placedClose_{};
     UINT initialDpi_ = 0;
     UINT dpi_ = 0;
+    LangId language_ = 0;
+    FontHandle font_;
 };
 
 }  // namespace
@@ -166,6 +190,7 @@ void ShowLogWindow(AppState& state) {
 void RefreshLogWindow(AppState& state) {
     const HWND window = state.Events.LogWindow;
     if (!window) return;
+    ::SendMessageW(window, kFollowLanguage, 0, 0);
     const std::wstring text = SevenZipStatusText(SevenZipTool{state.SevenZipPath}, state.Language) + L"\r\n\r\n" +
                               PackageReport(state) + L"\r\n" + GetText(state.Language, 238) + L"\r\n" +
                               state.Events.MemoryText;

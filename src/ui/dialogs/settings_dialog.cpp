@@ -3,6 +3,7 @@
 #include "dialog_ids.h"
 #include "platform/removal_permission.h"
 #include "ui/dialogs/dialog_button.h"
+#include "ui/dialogs/dialog_font.h"
 #include "ui/dialogs/dialog_geometry.h"
 #include "ui/dialogs/dialog_procedure.h"
 #include "ui/dialogs/dialog_surface.h"
@@ -25,6 +26,7 @@ public:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         switch (message) {
         case WM_INITDIALOG: OnInitDialog(); return TRUE;
+        case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return TRUE;
         case WM_ERASEBKGND: return TRUE;
         case WM_PAINT: OnPaint(); return TRUE;
         case WM_CTLCOLORSTATIC:
@@ -41,6 +43,7 @@ private:
     bool HasTarget() const { return !state_.TargetRoot.empty(); }
 
     void OnInitDialog() {
+        dpi_ = WindowDpi(Window);
         ApplyWindowFrameAttributes(Window);
         const LangId language = state_.Language;
         ::SetWindowTextW(Window, GetText(language, 214));
@@ -76,6 +79,21 @@ private:
         for (const int id : {IDOK, IDCANCEL}) TrackButtonHover(::GetDlgItem(Window, id));
         CentreOverOwner(Window, ::GetWindow(Window, GW_OWNER));
         ::SendMessageW(Window, DM_SETDEFID, IDOK, 0);
+    }
+
+    // A fixed layout: every control and the font scale with the DPI.
+    void OnDpiChanged(UINT dpi, const RECT& suggested) {
+        const int from = static_cast<int>(dpi_);
+        const int to = static_cast<int>(dpi);
+        ::SetWindowPos(Window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                       suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        for (HWND child = ::GetWindow(Window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            const int id = ::GetDlgCtrlID(child);
+            MoveChild(Window, id, ScaleRect(ChildRect(Window, id), to, from));
+        }
+        RescaleDialogFont(Window, dpi_, dpi, font_);
+        dpi_ = dpi;
+        ::InvalidateRect(Window, nullptr, TRUE);
     }
 
     // Manual removal of everything takes the place of the first two options.
@@ -131,6 +149,8 @@ private:
     }
 
     AppState& state_;
+    UINT dpi_ = kDefaultDpi;
+    FontHandle font_;  // the template's font rescaled, after a DPI change
 };
 
 }  // namespace

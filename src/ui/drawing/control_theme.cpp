@@ -22,6 +22,8 @@ void ApplyExplorerTheme(HWND control) { SetTheme(control, L"Explorer", nullptr);
 void StyleProgressBar(HWND progress) {
     // Empty names switch the theme off; only an unthemed bar honours its colours.
     SetTheme(progress, L"", L"");
-    ::SendMessageW(progress, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(kColorAccent));
-    ::SendMessageW(progress, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(kColorMuted));
+    // High contrast: the system's selection colour on its button face.
+    const bool system = g_palette.HighContrast;
+    ::SendMessageW(progress, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(system ? CLR_DEFAULT : kColorAccent));
+    ::SendMessageW(progress, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(system ? CLR_DEFAULT : kColorMuted));
 }

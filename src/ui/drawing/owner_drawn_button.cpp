@@ -18,6 +18,14 @@ ButtonColours DangerColours(const ButtonState& state) {
     return {top, bottom, RGB(172, 37, 52), kColorWhite};
 }
 
+// High contrast: every kind looks like the system's buttons; hover and press
+// take the selection colours.
+ButtonColours HighContrastColours(const ButtonState& state) {
+    if (state.Disabled) return {kColorMuted, kColorMuted, kColorCardBorder, ::GetSysColor(COLOR_GRAYTEXT)};
+    if (state.Hovered || state.Pressed) return {kColorAccentLight, kColorAccentLight, kColorText, kColorAccent};
+    return {kColorBand, kColorBand, kColorText, kColorText};
+}
+
 ButtonColours HighlightedColours(ButtonKind kind, const ButtonState& state) {
     const COLORREF top = state.Pressed ? RGB(221, 238, 247) : RGB(250, 253, 255);
     const COLORREF bottom = state.Pressed ? RGB(210, 231, 242) : kColorAccentLight;
@@ -60,27 +68,28 @@ private:
 };
 
 void DrawContent(HDC dc, const RECT& content, const ButtonGlyph& glyph, std::wstring_view text, COLORREF colour,
-                 bool disabled, UINT dpi) {
+                 const ButtonState& state, UINT dpi) {
     const int contentWidth = content.right - content.left;
     const int side = std::min(ScaleToDpi(16, dpi), static_cast<int>(content.bottom - content.top));
     const GlyphPainter painter(dc, glyph, side);
     if (!painter.Available() || side <= 0) {
-        DrawTextLine(dc, text, content, DT_CENTER);
+        DrawCaptionLine(dc, text, content, DT_CENTER, !state.HideAccessKey);
         return;
     }
     const int gap = text.empty() ? 0 : ScaleToDpi(4, dpi);
     const int textWidth = std::min(TextLineWidth(dc, text), std::max(0, contentWidth - side - gap));
     const int left = content.left + (contentWidth - (side + gap + textWidth)) / 2;
     const int top = content.top + (content.bottom - content.top - side) / 2;
-    painter.Draw(dc, {left, top, left + side, top + side}, colour, disabled);
+    painter.Draw(dc, {left, top, left + side, top + side}, colour, state.Disabled);
     if (!text.empty())
-        DrawTextLine(dc, text, {left + side + gap, content.top, left + side + gap + textWidth, content.bottom},
-                     DT_LEFT);
+        DrawCaptionLine(dc, text, {left + side + gap, content.top, left + side + gap + textWidth, content.bottom},
+                        DT_LEFT, !state.HideAccessKey);
 }
 
 }  // namespace
 
 ButtonColours ButtonStateColours(ButtonKind kind, const ButtonState& state) {
+    if (g_palette.HighContrast) return HighContrastColours(state);
     if (state.Disabled) return {kColorMuted, kColorMuted, kColorCardBorder, kColorSecondary};
     if (kind == ButtonKind::Danger) return DangerColours(state);
     if (kind == ButtonKind::Primary || state.Hovered || state.Pressed) return HighlightedColours(kind, state);
@@ -93,6 +102,7 @@ ButtonState ButtonStateFromDrawItem(const DRAWITEMSTRUCT& item, bool hovered) {
     state.Pressed = (item.itemState & ODS_SELECTED) != 0;
     state.Hovered = hovered;
     state.Focused = (item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0;
+    state.HideAccessKey = (item.itemState & ODS_NOACCEL) != 0;
     return state;
 }
 
@@ -106,7 +116,7 @@ void DrawOwnerDrawnButton(HDC dc, const RECT& rect, const ButtonLook& look, cons
         RECT ring = rect;
         const int inset = ScaleToDpi(2, dpi);
         ::InflateRect(&ring, -inset, -inset);
-        DrawRoundedOutline(dc, ring, look.Kind == ButtonKind::Danger ? kColorWhite : kColorFocus,
+        DrawRoundedOutline(dc, ring, look.Kind == ButtonKind::Danger && !g_palette.HighContrast ? kColorWhite : kColorFocus,
                            std::max(0, ellipse - ScaleToDpi(4, dpi)));
     }
 
@@ -114,5 +124,5 @@ void DrawOwnerDrawnButton(HDC dc, const RECT& rect, const ButtonLook& look, cons
     ::InflateRect(&content, -ScaleToDpi(5, dpi), -ScaleToDpi(2, dpi));
     if (look.State.Pressed) ::OffsetRect(&content, 0, ScaleToDpi(1, dpi));
     const TextStyleScope style(dc, font, colours.Text);
-    DrawContent(dc, content, glyph, text, colours.Text, look.State.Disabled, dpi);
+    DrawContent(dc, content, glyph, text, colours.Text, look.State, dpi);
 }

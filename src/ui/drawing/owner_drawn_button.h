@@ -14,6 +14,7 @@ struct ButtonState {
     bool Hovered = false;
     bool Pressed = false;
     bool Focused = false;  // has the focus and focus cues are shown
+    bool HideAccessKey = false;  // the window hides keyboard cues until the keyboard is used
 };
 
 struct ButtonColours {

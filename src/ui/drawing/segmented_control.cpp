@@ -9,7 +9,7 @@
 namespace {
 
 COLORREF SegmentTextColour(const SegmentState& state) {
-    if (state.Selected) return kColorWhite;
+    if (state.Selected) return kColorStripSelectedText;
     return state.Disabled ? kColorStripDisabled : kColorStripText;
 }
 
@@ -37,7 +37,7 @@ void DrawSegment(HDC dc, const RECT& segment, std::wstring_view text, HFONT font
 
     {
         const TextStyleScope style(dc, font, SegmentTextColour(state));
-        DrawTextLine(dc, text, segment, DT_CENTER);
+        DrawCaptionLine(dc, text, segment, DT_CENTER, !state.HideAccessKey);
     }
 
     if (state.Selected) {

@@ -13,6 +13,7 @@ struct SegmentState {
     bool Hovered = false;
     bool Disabled = false;
     bool Focused = false;  // has the keyboard focus and focus cues are shown
+    bool HideAccessKey = false;  // the window hides keyboard cues until the keyboard is used
 };
 
 // Paints one segment over its whole rectangle, which lies on the strip.

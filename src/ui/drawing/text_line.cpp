@@ -11,13 +11,27 @@ TextStyleScope::~TextStyleScope() {
     ::SetTextColor(dc_, previousColour_);
 }
 
+namespace {
+
+constexpr UINT kLineFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
+
+void DrawLine(HDC dc, std::wstring_view text, RECT box, UINT format) {
+    ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &box, format | kLineFormat);
+}
+
+}  // namespace
+
 void DrawTextLine(HDC dc, std::wstring_view text, RECT box, UINT alignment) {
-    ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &box,
-                alignment | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawLine(dc, text, box, alignment | DT_NOPREFIX);
+}
+
+void DrawCaptionLine(HDC dc, std::wstring_view text, RECT box, UINT alignment, bool showAccessKey) {
+    DrawLine(dc, text, box, alignment | (showAccessKey ? 0u : static_cast<UINT>(DT_HIDEPREFIX)));
 }
 
 int TextLineWidth(HDC dc, std::wstring_view text) {
-    SIZE extent{};
-    if (!::GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &extent)) return 0;
-    return extent.cx;
+    if (text.empty()) return 0;
+    RECT box{};
+    if (!::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &box, DT_SINGLELINE | DT_CALCRECT)) return 0;
+    return box.right - box.left;
 }

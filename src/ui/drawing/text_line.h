@@ -23,7 +23,11 @@ private:
     int previousMode_;
 };
 
-// `alignment` is DT_LEFT, DT_CENTER or DT_RIGHT.
+// `alignment` is DT_LEFT, DT_CENTER or DT_RIGHT. "&" is drawn as it is.
 void DrawTextLine(HDC dc, std::wstring_view text, RECT box, UINT alignment);
+// A caption of a button or segment: "&" marks the access key, which is
+// underlined unless the window hides keyboard cues ("&&" is one "&").
+void DrawCaptionLine(HDC dc, std::wstring_view text, RECT box, UINT alignment, bool showAccessKey);
 
+// Width of the line as drawn, an access key's "&" not counted.
 int TextLineWidth(HDC dc, std::wstring_view text);

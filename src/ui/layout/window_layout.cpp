@@ -143,14 +143,14 @@ int MinimumContentWidth(const AppState& state) {
     return ScaledDesignClient(state).cx + ExtraWidthForTexts(state);
 }
 
-// Client size with no scroll bar shown.
-SIZE FullClientSize(HWND window) {
+// Client size with no scroll bar shown; the bars are as thick as the window's DPI makes them.
+SIZE FullClientSize(HWND window, UINT dpi) {
     RECT client{};
     ::GetClientRect(window, &client);
     SIZE size{RectWidth(client), RectHeight(client)};
     const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
-    if (style & WS_HSCROLL) size.cy += ::GetSystemMetrics(SM_CYHSCROLL);
-    if (style & WS_VSCROLL) size.cx += ::GetSystemMetrics(SM_CXVSCROLL);
+    if (style & WS_HSCROLL) size.cy += SystemMetricForDpi(SM_CYHSCROLL, dpi);
+    if (style & WS_VSCROLL) size.cx += SystemMetricForDpi(SM_CXVSCROLL, dpi);
     return size;
 }
 
@@ -317,10 +317,10 @@ void LayoutMainWindow(AppState& state) {
     layout.InLayout = true;
 
     EnforceMinimumSize(state);
-    const SIZE full = FullClientSize(window);
+    const SIZE full = FullClientSize(window, state.Dpi);
     const int minimumWidth = MinimumContentWidth(state);
     const int available = full.cx;
-    const int availableHeight = full.cy - (full.cx < minimumWidth ? ::GetSystemMetrics(SM_CYHSCROLL) : 0);
+    const int availableHeight = full.cy - (full.cx < minimumWidth ? SystemMetricForDpi(SM_CYHSCROLL, state.Dpi) : 0);
     layout.ContentWidth = std::max(available, minimumWidth);
     layout.ContentHeight = availableHeight;
     layout.ScrollX = std::clamp(layout.ScrollX, 0, std::max(0, layout.ContentWidth - available));

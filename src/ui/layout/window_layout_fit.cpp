@@ -25,6 +25,7 @@ const std::vector<ButtonRow>& ButtonRows() {
         {IDC_LANGUAGE, 70, {IDC_LOG_BUTTON}},
         {IDC_TARGET, 100, {IDC_REFRESH, IDC_CHOOSE_TARGET}},
         {IDC_SELECTION_SUMMARY, 100, {IDC_ACTION, IDC_SELECT_ALL, IDC_CLEAR_SELECTION, IDC_SELECT_OLD_DRIVERS}},
+        {IDC_SOURCE_PATH, 100, {IDC_BROWSE_SOURCE}},
     };
     return rows;
 }

@@ -15,7 +15,7 @@ using PlacedRects = std::map<int, RECT>;
 // minimum.
 int ExtraWidthForTexts(const AppState& state);
 
-// Widens the buttons of the three rows, the mode segments and Settings to
-// their texts, sizes the "Search" label and puts the search box in its frame;
-// lines the top rows up with their drop-down boxes.
+// Widens the buttons of the rows (Browse beside the path box among them), the
+// mode segments and Settings to their texts, sizes the "Search" label and puts
+// the search box in its frame; lines the top rows up with their drop-down boxes.
 void FitTexts(const AppState& state, PlacedRects& placed);

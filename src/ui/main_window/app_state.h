@@ -122,4 +122,5 @@ struct AppState {
     bool CloseRequested = false;     // the window was closed while busy
     bool ProgressMarquee = false;
     bool StatusIsTemporary = false;  // a result that the next change replaces with "Ready"
+    HWND FocusBeforeBusy = nullptr;  // where the keyboard was when the job began
 };

@@ -3,10 +3,11 @@
 // cancelled: the action button and closing the window.
 struct AppState;
 
-// Entering busy clears an old cancel request, shows the progress bar, locks the
-// controls that could start or alter work and turns the action button into
-// "Cancel". Leaving it hides the bar, unlocks the controls and closes the window
-// when the user asked for that while busy.
+// Entering busy clears an old cancel request, shows the progress bar, turns the
+// action button into "Cancel", moves the focus there and locks the controls that
+// could start or alter work. Leaving it hides the bar, unlocks the controls,
+// returns the focus (to the tree when its control is gone) and closes the
+// window when the user asked for that while busy.
 void SetBusy(AppState& state, bool busy);
 // The action button while busy.
 void RequestCancel(AppState& state);

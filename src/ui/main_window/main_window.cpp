@@ -10,6 +10,7 @@
 #include "ui/dialogs/about_dialog.h"
 #include "ui/layout/window_layout.h"
 #include "ui/main_window/main_window_buttons.h"
+#include "ui/main_window/main_window_colours.h"
 #include "ui/main_window/main_window_commands.h"
 #include "ui/main_window/main_window_controls.h"
 #include "ui/main_window/main_window_hover.h"
@@ -66,6 +67,12 @@ INT_PTR HandleMessage(HWND window, AppState& state, UINT message, WPARAM wParam,
     case WM_CLOSE: CloseMainWindow(state); return TRUE;
     case WM_SIZE: return OnSize(state);
     case WM_GETMINMAXINFO: return OnMinMaxInfo(state, *reinterpret_cast<MINMAXINFO*>(lParam));
+    case WM_SYSCOLORCHANGE:
+        FollowSystemColours(state);
+        return TRUE;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETHIGHCONTRAST) FollowSystemColours(state);
+        return FALSE;
     case WM_DPICHANGED:
         OnMainWindowDpiChanged(state, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return TRUE;
@@ -76,9 +83,11 @@ INT_PTR HandleMessage(HWND window, AppState& state, UINT message, WPARAM wParam,
         if (!state.Busy) ShowAboutDialog(state);
         return TRUE;
     case WM_TIMER:
-        if (wParam != kHelpHideTimer) return FALSE;
-        OnHelpHideTimer(state);
-        return TRUE;
+        if (wParam == kHelpHideTimer) {
+            OnHelpHideTimer(state);
+            return TRUE;
+        }
+        return OnDropDownIdle(state, wParam) ? TRUE : FALSE;
     case WM_HSCROLL:
         if (lParam) return FALSE;
         ScrollMainWindow(state, wParam);

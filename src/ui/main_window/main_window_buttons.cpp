@@ -62,6 +62,7 @@ void DrawSegmentButton(const AppState& state, const DRAWITEMSTRUCT& item) {
     segment.Disabled = button.Disabled;
     segment.Hovered = button.Hovered;
     segment.Focused = button.Focused;
+    segment.HideAccessKey = button.HideAccessKey;
     HFONT font = segment.Selected ? state.BodySemiboldFont : state.BodyFont;
     DrawSegment(item.hDC, item.rcItem, WindowTextOf(item.hwndItem), font, segment, state.Dpi);
 }

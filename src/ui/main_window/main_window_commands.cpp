@@ -4,12 +4,14 @@
 
 #include "core/localized_text.h"
 #include "platform/folder_pickers.h"
+#include "ui/details/details_pane.h"
 #include "ui/dialogs/about_dialog.h"
 #include "ui/dialogs/log_window.h"
 #include "ui/dialogs/settings_dialog.h"
 #include "ui/drawing/window_text.h"
 #include "ui/jobs/select_outdated.h"
 #include "ui/main_window/busy_state.h"
+#include "ui/main_window/drop_down_choice.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/main_window_action.h"
 #include "ui/main_window/main_window_controls.h"
@@ -33,7 +35,9 @@ void RefreshSevenZipAndControls(AppState& state) {
 }
 
 void OpenLog(AppState& state) {
-    RefreshSevenZipAndControls(state);
+    // A running job may hold the install-source list and its extraction folder,
+    // which a 7-Zip that has gone would discard.
+    if (!state.Busy) RefreshSevenZipAndControls(state);
     RefreshLogWindow(state);
     ShowLogWindow(state);
 }
@@ -143,6 +147,17 @@ void CloseMainWindow(AppState& state) {
     ::EndDialog(window, 0);
 }
 
+bool OnDropDownIdle(AppState& state, UINT_PTR timer) {
+    if (timer != IDC_TARGET && timer != IDC_LANGUAGE) return false;
+    ::KillTimer(state.MainWindow, timer);
+    if (state.Busy) return true;
+    if (timer == IDC_TARGET)
+        TakeTargetFromBox(state);
+    else
+        TakeLanguageFromBox(state);
+    return true;
+}
+
 void OnMainWindowCommand(AppState& state, int id, int code) {
     if (state.Busy && id != IDC_LOG_BUTTON && id != IDC_ACTION) return;
     const bool clicked = code == BN_CLICKED;  // also STN_CLICKED of the clickable statics
@@ -155,7 +170,7 @@ void OnMainWindowCommand(AppState& state, int id, int code) {
         if (clicked) OpenLog(state);
         break;
     case IDC_TARGET:
-        if (code == CBN_SELCHANGE) TakeTargetFromBox(state);
+        if (DropDownChoiceConfirmed(state.MainWindow, id, code)) TakeTargetFromBox(state);
         break;
     case IDC_CHOOSE_TARGET:
         if (clicked) ChooseTargetFolder(state);
@@ -195,7 +210,7 @@ void OnMainWindowCommand(AppState& state, int id, int code) {
         if (clicked) RunModeAction(state);
         break;
     case IDC_LANGUAGE:
-        if (code == CBN_SELCHANGE) TakeLanguageFromBox(state);
+        if (DropDownChoiceConfirmed(state.MainWindow, id, code)) TakeLanguageFromBox(state);
         break;
     case IDC_RESET_SEARCH:
         if (clicked) ResetSearch(state);
@@ -205,6 +220,16 @@ void OnMainWindowCommand(AppState& state, int id, int code) {
         break;
     case IDC_SETTINGS:
         if (clicked) OpenSettings(state);
+        break;
+    case IDC_DETAILS_VALUE_0:
+    case IDC_DETAILS_VALUE_1:
+    case IDC_DETAILS_VALUE_2:
+    case IDC_DETAILS_VALUE_3:
+    case IDC_DETAILS_VALUE_4:
+    case IDC_DETAILS_VALUE_5:
+    case IDC_DETAILS_VALUE_6:
+    case IDC_DETAILS_VALUE_7:
+        if (code == EN_SETFOCUS) RevealInDetailsPane(state, Control(state, id));
         break;
     case IDCANCEL: CloseMainWindow(state); break;
     default: break;

@@ -59,6 +59,9 @@ void ApplyMainWindowFonts(AppState& state) {
     SetFont(::GetDlgItem(window, IDC_MODE_TITLE), state.TitleHovered ? state.HeadingUnderlinedFont : state.HeadingFont);
     SetFont(::GetDlgItem(window, IDC_DETAILS_TITLE), state.DetailsHeadingFont);
     SetFont(::GetDlgItem(window, IDC_ACTION), state.BodySemiboldFont);
+    // The values are read-only edits; without margins their text lines up with the labels.
+    for (int id = IDC_DETAILS_VALUE_0; id <= IDC_DETAILS_VALUE_7; ++id)
+        ::SendDlgItemMessageW(window, id, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
     for (HFONT font : previous) {
         if (font) ::DeleteObject(font);
     }

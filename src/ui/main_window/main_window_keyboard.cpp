@@ -7,6 +7,7 @@
 #include "ui/dialogs/about_dialog.h"
 #include "ui/main_window/main_window_controls.h"
 #include "ui/main_window/main_window_hover.h"
+#include "ui/main_window/main_window_modes.h"
 
 namespace {
 
@@ -20,6 +21,10 @@ bool IsSearchBox(HWND control) { return ::GetDlgCtrlID(control) == IDC_SEARCH; }
 bool IsHoverTarget(HWND control) {
     const int id = ::GetDlgCtrlID(control);
     return id == IDC_MODE_TITLE || id == IDC_HELP_BUTTON;
+}
+bool IsModeButton(HWND control) {
+    const int id = ::GetDlgCtrlID(control);
+    return id == IDC_MODE_BACKUP || id == IDC_MODE_REMOVAL || id == IDC_MODE_INSTALLATION;
 }
 bool CtrlOnly() { return ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0; }
 
@@ -68,6 +73,15 @@ LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM l
         if (IsHoverTarget(control)) {
             ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
             return TRUE;
+        }
+        break;
+    case WM_CAPTURECHANGED:
+    case WM_KILLFOCUS:
+        // A press that ends without a click leaves the selected segment released.
+        if (IsModeButton(control)) {
+            const LRESULT result = ::DefSubclassProc(control, message, wParam, lParam);
+            MarkSelectedModeButton(state);
+            return result;
         }
         break;
     case WM_NCDESTROY: ::RemoveWindowSubclass(control, ControlProc, kSubclassId); break;

@@ -6,15 +6,12 @@
 #include "core/localized_text.h"
 #include "core/settings.h"
 #include "ui/dialogs/log_window.h"
+#include "ui/drawing/accessible_texts.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/main_window_controls.h"
 #include "ui/main_window/main_window_fonts.h"
 #include "ui/main_window/main_window_targets.h"
 #include "ui/main_window/status_line.h"
-
-// Defines the property GUIDs here rather than requiring the accessibility library.
-#include <initguid.h>
-#include <oleacc.h>
 
 namespace {
 
@@ -24,36 +21,25 @@ struct FixedText {
 };
 
 constexpr FixedText kFixedTexts[] = {
-    {IDC_LOG_BUTTON, 15},        {IDC_TARGET_LABEL, 16},   {IDC_CHOOSE_TARGET, 17},      {IDC_REFRESH, 22},
-    {IDC_MODE_BACKUP, 23},       {IDC_MODE_REMOVAL, 24},   {IDC_MODE_INSTALLATION, 25},  {IDC_SETTINGS, 214},
-    {IDC_CLEAR_SELECTION, 61},   {IDC_SELECT_OLD_DRIVERS, 62}, {IDC_SELECT_ALL, 63},     {IDC_SEARCH_LABEL, 197},
-    {IDC_RESET_SEARCH, 202},
+    {IDC_LOG_BUTTON, 264},       {IDC_TARGET_LABEL, 16},   {IDC_CHOOSE_TARGET, 17},      {IDC_REFRESH, 22},
+    {IDC_MODE_BACKUP, 23},       {IDC_MODE_REMOVAL, 24},   {IDC_MODE_INSTALLATION, 25},  {IDC_SETTINGS, 265},
+    {IDC_CLEAR_SELECTION, 61},   {IDC_SELECT_OLD_DRIVERS, 62}, {IDC_SELECT_ALL, 63},     {IDC_SEARCH_LABEL, 266},
+    {IDC_RESET_SEARCH, 202},     {IDC_BROWSE_SOURCE, 263},
 };
 
 constexpr TextId kSearchCueText = 26;
 constexpr TextId kReadyText = 67;
 
-// Names and shortcuts screen readers announce, through the accessibility
-// property service; without it the controls keep their defaults.
+// Names and shortcuts screen readers announce.
 void SetAccessibleTexts(const AppState& state) {
-    IAccPropServices* services = nullptr;
-    if (FAILED(::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
-                                  reinterpret_cast<void**>(&services))) ||
-        !services) {
-        return;
-    }
-    const auto set = [&](int id, const GUID& property, const wchar_t* text) {
-        if (HWND control = ::GetDlgItem(state.MainWindow, id))
-            services->SetHwndPropStr(control, OBJID_CLIENT, CHILDID_SELF, property, text);
-    };
+    const auto control = [&](int id) { return ::GetDlgItem(state.MainWindow, id); };
     const LangId language = state.Language;
-    set(IDC_SEARCH, PROPID_ACC_NAME, GetText(language, 197));
-    set(IDC_LANGUAGE, PROPID_ACC_NAME, GetText(language, 198));
-    set(IDC_PACKAGE_TREE, PROPID_ACC_NAME, GetText(language, 199));
-    set(IDC_HELP_BUTTON, PROPID_ACC_NAME, GetText(language, 6));
-    set(IDC_SEARCH, PROPID_ACC_KEYBOARDSHORTCUT, L"Ctrl+F");
-    set(IDC_HELP_BUTTON, PROPID_ACC_KEYBOARDSHORTCUT, L"F1");
-    services->Release();
+    SetAccessibleName(control(IDC_SEARCH), GetText(language, 197));
+    SetAccessibleName(control(IDC_LANGUAGE), GetText(language, 198));
+    SetAccessibleName(control(IDC_PACKAGE_TREE), GetText(language, 199));
+    SetAccessibleName(control(IDC_HELP_BUTTON), GetText(language, 6));
+    SetAccessibleShortcut(control(IDC_SEARCH), L"Ctrl+F");
+    SetAccessibleShortcut(control(IDC_HELP_BUTTON), L"F1");
 }
 
 void FillLanguageBox(const AppState& state) {
@@ -99,7 +85,7 @@ void TakeLanguageFromBox(AppState& state) {
     const auto item = ::SendMessageW(box, CB_GETCURSEL, 0, 0);
     if (item == CB_ERR) return;
     const auto language = ::SendMessageW(box, CB_GETITEMDATA, static_cast<WPARAM>(item), 0);
-    if (language < 0 || static_cast<LangId>(language) >= kLanguageCount) return;
+    if (language < 0 || static_cast<LangId>(language) >= kLanguageCount || language == state.Language) return;
     state.Language = static_cast<LangId>(language);
     // The language still changes for this run when it cannot be stored.
     (void)WriteSettingDword(L"Language", static_cast<DWORD>(language));

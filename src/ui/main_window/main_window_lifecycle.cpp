@@ -10,13 +10,14 @@
 #include "operations/install_source.h"
 #include "platform/target_windows.h"
 #include "resource_ids.h"
+#include "ui/drawing/accessible_texts.h"
 #include "ui/drawing/control_theme.h"
 #include "ui/drawing/dpi_scaling.h"
 #include "ui/drawing/palette.h"
-#include "ui/drawing/window_frame.h"
 #include "ui/layout/window_layout.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/main_window_buttons.h"
+#include "ui/main_window/main_window_colours.h"
 #include "ui/main_window/main_window_controls.h"
 #include "ui/main_window/main_window_fonts.h"
 #include "ui/main_window/main_window_hover.h"
@@ -35,12 +36,6 @@ constexpr TextId kReadyForRefreshText = 81;
 constexpr TextId kDpiLogText = 213;
 
 HWND Control(const AppState& state, int id) { return ::GetDlgItem(state.MainWindow, id); }
-
-void CreateBrushes(AppState& state) {
-    state.BackgroundBrush = ::CreateSolidBrush(kColorWindow);
-    state.WhiteBrush = ::CreateSolidBrush(kColorWhite);
-    state.HeaderBrush = ::CreateSolidBrush(kColorBand);
-}
 
 // Frames lie under what they frame; the help button over the title.
 void ArrangeZOrder(const AppState& state) {
@@ -79,8 +74,6 @@ void SetUpProgressBar(const AppState& state) {
     if (!bar) return;
     StyleProgressBar(bar);
     ::SendMessageW(bar, PBM_SETRANGE32, 0, 100);
-    ::SendMessageW(bar, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(kColorAccent));
-    ::SendMessageW(bar, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(kColorMuted));
     ::ShowWindow(bar, SW_HIDE);
 }
 
@@ -97,8 +90,6 @@ void SetUpTree(AppState& state) {
     if (!tree) return;
     TreeView_SetExtendedStyle(tree, TVS_EX_DOUBLEBUFFER | TVS_EX_PARTIALCHECKBOXES,
                               TVS_EX_DOUBLEBUFFER | TVS_EX_PARTIALCHECKBOXES);
-    TreeView_SetBkColor(tree, kColorWhite);
-    TreeView_SetTextColor(tree, kColorText);
     ApplyExplorerTheme(tree);
     SetTreeMetrics(state);
     ::SetWindowPos(tree, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
@@ -123,12 +114,12 @@ bool OnInitMainWindow(HWND window, AppState& state) {
     state.Events.MainWindow = window;
     state.Dpi = WindowDpi(window);
     RecordWindowLayout(state);
-    CreateBrushes(state);
-    ApplyWindowFrameAttributes(window);
+    FollowSystemColours(state);
     ArrangeZOrder(state);
     LoadWindowIcons(state);
     ::SetCurrentProcessExplicitAppUserModelID(L"Tavrin.Quillbay");
     SetUpProgressBar(state);
+    MarkAsLiveRegion(Control(state, IDC_STATUS_LINE));
     ApplyMainWindowFonts(state);
     LoadHelpIcon(state);
     state.DriveIcon = SystemDriveIcon();

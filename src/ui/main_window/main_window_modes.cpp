@@ -55,14 +55,19 @@ void Enable(const AppState& state, int id, bool enabled) {
     if (HWND control = Control(state, id)) ::EnableWindow(control, enabled);
 }
 
-// The segments draw the selection from the mode.
-void RepaintModeButtons(const AppState& state) {
-    for (const int id : {IDC_MODE_BACKUP, IDC_MODE_REMOVAL, IDC_MODE_INSTALLATION}) {
-        if (HWND button = Control(state, id)) ::InvalidateRect(button, nullptr, FALSE);
-    }
-}
 
 }  // namespace
+
+void MarkSelectedModeButton(const AppState& state) {
+    for (const int id : {IDC_MODE_BACKUP, IDC_MODE_REMOVAL, IDC_MODE_INSTALLATION}) {
+        HWND button = Control(state, id);
+        if (!button) continue;
+        const bool selected = id == IDC_MODE_BACKUP + static_cast<int>(state.Mode);
+        ::SendMessageW(button, BM_SETSTATE, selected, 0);
+        // The segments draw the selection from the mode.
+        ::InvalidateRect(button, nullptr, FALSE);
+    }
+}
 
 std::wstring& PathField(AppState& state) {
     switch (state.Mode) {
@@ -98,7 +103,7 @@ void UpdateModeControls(AppState& state, const PackageTreeView* view) {
         ::SendMessageW(choice, BM_SETCHECK, ChoiceOf(state) ? BST_CHECKED : BST_UNCHECKED, 0);
     SetText(state, IDC_HINT, texts.Hint ? GetText(language, texts.Hint) : L"");
     if (!state.Busy) SetText(state, IDC_ACTION, GetText(language, ModeActionText(state.Mode)));
-    RepaintModeButtons(state);
+    MarkSelectedModeButton(state);
 
     UpdateOldDriversButton(state);
     UpdatePathControls(state);

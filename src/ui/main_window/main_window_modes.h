@@ -9,6 +9,11 @@
 // tree's view is kept for the list left and the one entered gets its own back.
 void SwitchMode(AppState& state, AppMode mode);
 
+// The segment of the current mode is kept pushed, so that accessibility reports
+// it as pressed, and the others released. A button releases itself when a press
+// ends, so this runs again after every press, finished or cancelled.
+void MarkSelectedModeButton(const AppState& state);
+
 // The folder or archive the path box shows and edits in the current mode.
 std::wstring& PathField(AppState& state);
 

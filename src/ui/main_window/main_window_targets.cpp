@@ -76,6 +76,7 @@ void TakeTargetFromBox(AppState& state) {
     const auto index = ::SendMessageW(box, CB_GETITEMDATA, static_cast<WPARAM>(item), 0);
     if (index < 0 || static_cast<std::size_t>(index) >= state.Targets.size()) return;
     const TargetWindows& target = state.Targets[static_cast<std::size_t>(index)];
+    if (target.Root == state.TargetRoot && target.IsCurrent == state.TargetIsCurrent) return;
     state.TargetRoot = target.Root;
     state.TargetIsCurrent = target.IsCurrent;
     ForgetInstalledList(state);

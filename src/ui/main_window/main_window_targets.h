@@ -13,7 +13,7 @@ void FillTargetBox(AppState& state);
 void RelabelTargets(AppState& state);
 
 // The user picked another entry: the list shown belongs to the old target, so
-// it goes; nothing is read until Refresh.
+// it goes; nothing is read until Refresh. The entry already chosen changes nothing.
 void TakeTargetFromBox(AppState& state);
 
 // Choose…: a folder picker, then ChooseOfflineWindows.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/localized_text.h"
+#include "ui/drawing/accessible_texts.h"
 #include "ui/main_window/app_state.h"
 #include "ui/main_window/main_window_controls.h"
 
@@ -38,7 +39,10 @@ void SetStatus(AppState& state, const std::wstring& text, int progress) {
         return;
     }
     state.StatusIsTemporary = false;
-    if (HWND line = ::GetDlgItem(state.MainWindow, IDC_STATUS_LINE)) ::SetWindowTextW(line, text.c_str());
+    if (HWND line = ::GetDlgItem(state.MainWindow, IDC_STATUS_LINE)) {
+        ::SetWindowTextW(line, text.c_str());
+        AnnounceTextChange(line);
+    }
     if (progress < 0 && progress != kProgressMarquee) return;
 
     const bool marquee = progress == kProgressMarquee;

@@ -61,26 +61,47 @@ void OnSelectionChanged(AppState& state, const NMTREEVIEWW& change) {
 
 // Only the selected row is drawn by us: filled across the whole client width,
 // in the accent tint while the tree has the focus and muted otherwise, without
-// the control's own selection, focus and hot effects.
+// the control's own selection, focus and hot effects. The tints alone hardly
+// differ from the white card, so the row gets a frame that stands out (accent
+// or secondary) and, with the focus, the dotted focus cue inside it.
+RECT SelectedRow(HWND tree, const NMCUSTOMDRAW& draw) {
+    RECT client{};
+    ::GetClientRect(tree, &client);
+    return {client.left, draw.rc.top, client.right, draw.rc.bottom};
+}
+
+void FrameSelectedRow(HWND tree, const NMCUSTOMDRAW& draw) {
+    const bool focused = ::GetFocus() == tree;
+    RECT row = SelectedRow(tree, draw);
+    ::SetDCBrushColor(draw.hdc, focused ? kColorAccent : kColorSecondary);
+    ::FrameRect(draw.hdc, &row, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    if (!focused) return;
+    ::InflateRect(&row, -2, -2);
+    ::SetTextColor(draw.hdc, kColorSelectedText);
+    ::SetBkColor(draw.hdc, kColorAccentLight);
+    ::DrawFocusRect(draw.hdc, &row);
+}
+
 LRESULT OnCustomDraw(NMTVCUSTOMDRAW& draw) {
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
-    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    const bool itemStage = draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT || draw.nmcd.dwDrawStage == CDDS_ITEMPOSTPAINT;
+    if (!itemStage) return CDRF_DODEFAULT;
     HWND tree = draw.nmcd.hdr.hwndFrom;
     const auto item = reinterpret_cast<HTREEITEM>(draw.nmcd.dwItemSpec);
     if (!(TreeView_GetItemState(tree, item, TVIS_SELECTED) & TVIS_SELECTED)) return CDRF_DODEFAULT;
+    if (draw.nmcd.dwDrawStage == CDDS_ITEMPOSTPAINT) {
+        FrameSelectedRow(tree, draw.nmcd);
+        return CDRF_DODEFAULT;
+    }
 
     const COLORREF fill = ::GetFocus() == tree ? kColorAccentLight : kColorMuted;
-    RECT client{};
-    ::GetClientRect(tree, &client);
-    RECT row = draw.nmcd.rc;
-    row.left = client.left;
-    row.right = client.right;
+    const RECT row = SelectedRow(tree, draw.nmcd);
     ::SetDCBrushColor(draw.nmcd.hdc, fill);
     ::FillRect(draw.nmcd.hdc, &row, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-    draw.clrText = kColorText;
+    draw.clrText = ::GetFocus() == tree ? kColorSelectedText : kColorText;
     draw.clrTextBk = fill;
     draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS | CDIS_HOT);
-    return CDRF_DODEFAULT;
+    return CDRF_NOTIFYPOSTPAINT;
 }
 
 // A click in the empty part of a row, right of the text, selects that row and

@@ -1,16 +1,16 @@
-// The tree's check images widened by a transparent gap on the right, so the
-// check box does not touch the item text; the partly checked image is drawn
-// here when the control has none.
+// The tree's check images, drawn for the window's DPI with the themed check box
+// and widened by a transparent gap on the right, so the check box does not
+// touch the item text. They are drawn anew on every DPI change: the control's
+// own images keep the size of the monitor the window was created on.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdint>
 
 #include "ui/drawing/dpi_scaling.h"
 #include "ui/drawing/gdi_handles.h"
-#include "ui/drawing/palette.h"
+#include "ui/drawing/themed_check_box.h"
 #include "ui/main_window/main_window_controls.h"
 #include "ui/package_tree/package_tree.h"
 #include "ui/package_tree/package_tree_items.h"
@@ -19,6 +19,7 @@
 namespace {
 
 constexpr int kCheckGap96 = 3;
+constexpr int kImageSide96 = 16;
 constexpr int kImageCount = kPartlyCheckedImage + 1;  // index 0 is the control's "no check box"
 
 // The control's own state images. Some tree views (Wine's) make them only when
@@ -32,73 +33,61 @@ HIMAGELIST ControlCheckImages(HWND tree) {
     return TreeView_GetImageList(tree, TVSIL_STATE);
 }
 
-struct PaddedImage {
-    BitmapHandle Colour;  // 32-bit top-down
-    BitmapHandle Mask;    // monochrome, white where transparent
-    std::uint32_t* Pixels = nullptr;
-};
+CheckBoxLook LookOf(int index) {
+    if (index == static_cast<int>(kCheckedImage)) return CheckBoxLook::Checked;
+    if (index == static_cast<int>(kPartlyCheckedImage)) return CheckBoxLook::Mixed;
+    return CheckBoxLook::Unchecked;
+}
 
-PaddedImage DrawPadded(HIMAGELIST original, int index, SIZE size, HDC screen) {
-    PaddedImage image;
+// One image: the box centred vertically at the left on the tree's background,
+// everything else transparent through the mask.
+bool AddImage(HIMAGELIST images, int index, SIZE cell, const RECT& box, HWND tree, UINT dpi, COLORREF background,
+              HDC screen) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = -size.cy;
+    info.bmiHeader.biWidth = cell.cx;
+    info.bmiHeader.biHeight = -cell.cy;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    image.Colour.reset(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    image.Mask.reset(::CreateBitmap(size.cx, size.cy, 1, 1, nullptr));
+    BitmapHandle colour(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    BitmapHandle mask(::CreateBitmap(cell.cx, cell.cy, 1, 1, nullptr));
     MemoryDc dc(::CreateCompatibleDC(screen));
-    if (!image.Colour || !image.Mask || !dc) return {};
-    image.Pixels = static_cast<std::uint32_t*>(bits);
+    if (!colour || !mask || !dc) return false;
     {
-        SelectedObject selected(dc.get(), image.Colour.get());
-        ImageList_Draw(original, index, dc.get(), 0, 0, ILD_NORMAL);
+        SelectedObject selected(dc.get(), colour.get());
+        const RECT all{0, 0, cell.cx, cell.cy};
+        ::SetDCBrushColor(dc.get(), background);
+        ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+        if (index > 0) DrawCheckBox(dc.get(), box, LookOf(index), tree, dpi);
     }
-    SelectedObject selected(dc.get(), image.Mask.get());
-    ::PatBlt(dc.get(), 0, 0, size.cx, size.cy, WHITENESS);
-    ImageList_Draw(original, index, dc.get(), 0, 0, ILD_MASK);
+    {
+        SelectedObject selected(dc.get(), mask.get());
+        ::PatBlt(dc.get(), 0, 0, cell.cx, cell.cy, WHITENESS);
+        if (index > 0) ::PatBlt(dc.get(), box.left, box.top, box.right - box.left, box.bottom - box.top, BLACKNESS);
+    }
     ::GdiFlush();
-    return image;
+    return ImageList_Add(images, colour.get(), mask.get()) >= 0;
 }
 
-// A filled square in the middle of an unchecked box.
-void MarkPartlyChecked(PaddedImage& image, SIZE box, int stride) {
-    const std::size_t pixelCount = static_cast<std::size_t>(stride) * static_cast<std::size_t>(box.cy);
-    const bool hasAlpha =
-        std::any_of(image.Pixels, image.Pixels + pixelCount, [](std::uint32_t pixel) { return (pixel >> 24) != 0; });
-    const int side = std::max<int>(3, std::min(box.cx, box.cy) * 2 / 5);
-    const int left = (box.cx - side) / 2;
-    const int top = (box.cy - side) / 2;
-    const std::uint32_t colour = (hasAlpha ? 0xFF000000u : 0u) | (GetRValue(kColorAccent) << 16) |
-                                 (GetGValue(kColorAccent) << 8) | GetBValue(kColorAccent);
-    for (int y = top; y < top + side; ++y)
-        std::fill_n(image.Pixels + static_cast<std::size_t>(y) * stride + left, side, colour);
-}
+HIMAGELIST DrawCheckImages(HWND tree, UINT dpi) {
+    const SIZE box = CheckBoxSize(tree, dpi);
+    const int side = std::max({ScaleToDpi(kImageSide96, dpi), static_cast<int>(box.cx), static_cast<int>(box.cy)});
+    const SIZE cell{side + ScaleToDpi(kCheckGap96, dpi), side};
+    const int left = (side - box.cx) / 2;
+    const int top = (side - box.cy) / 2;
+    const RECT boxRect{left, top, left + box.cx, top + box.cy};
+    COLORREF background = TreeView_GetBkColor(tree);
+    if (background == static_cast<COLORREF>(-1)) background = ::GetSysColor(COLOR_WINDOW);
 
-HIMAGELIST PadCheckImages(HIMAGELIST original, int gap) {
-    int width = 0;
-    int height = 0;
-    if (!ImageList_GetIconSize(original, &width, &height)) return nullptr;
-    const SIZE box{width, height};
-    const SIZE padded{width + gap, height};
-    // Without an unchecked and a checked image there is nothing to pad.
-    const int available = ImageList_GetImageCount(original);
-    if (available < static_cast<int>(kPartlyCheckedImage)) return nullptr;
-
-    HIMAGELIST images = ImageList_Create(padded.cx, padded.cy, ILC_COLOR32 | ILC_MASK, kImageCount, 0);
+    HIMAGELIST images = ImageList_Create(cell.cx, cell.cy, ILC_COLOR32 | ILC_MASK, kImageCount, 0);
     if (!images) return nullptr;
     const WindowDC screen(nullptr);
     for (int index = 0; index < kImageCount; ++index) {
-        const bool drawn = index >= available;
-        PaddedImage image = DrawPadded(original, drawn ? static_cast<int>(kUncheckedImage) : index, padded, screen.get());
-        if (image.Pixels && drawn) MarkPartlyChecked(image, box, padded.cx);
-        if (!image.Pixels || ImageList_Add(images, image.Colour.get(), image.Mask.get()) < 0) {
+        if (!AddImage(images, index, cell, boxRect, tree, dpi, background, screen.get())) {
             ImageList_Destroy(images);
-            images = nullptr;
-            break;
+            return nullptr;
         }
     }
     return images;
@@ -110,9 +99,10 @@ void ApplyPaddedCheckImages(AppState& state) {
     HWND tree = ::GetDlgItem(state.MainWindow, IDC_PACKAGE_TREE);
     if (!tree) return;
     ReportCheckToggles(tree);
+    // Kept only to be destroyed with the window: the tree does not own it once replaced.
     if (!state.OriginalCheckImages) state.OriginalCheckImages = ControlCheckImages(tree);
     if (!state.OriginalCheckImages) return;
-    HIMAGELIST padded = PadCheckImages(state.OriginalCheckImages, ScaleToDpi(kCheckGap96, state.Dpi));
+    HIMAGELIST padded = DrawCheckImages(tree, state.Dpi);
     if (!padded) return;
     TreeView_SetImageList(tree, padded, TVSIL_STATE);
     if (state.PaddedCheckImages) ImageList_Destroy(state.PaddedCheckImages);

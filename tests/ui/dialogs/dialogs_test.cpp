@@ -365,6 +365,47 @@ TEST_F(DialogTest, AboutShowsRichTextWithHeadingsAndIndentsAndSwitchesTabsWithCt
     EXPECT_TRUE(script.Finished());
 }
 
+// Moved to a monitor at 150 %: the control's font is alive and half as high
+// again, and so is the control itself.
+void ExpectRescaledOnDpiChange(HWND dialog, int id) {
+    const auto fontHeight = [&] {
+        LOGFONTW font{};
+        const auto handle = reinterpret_cast<HFONT>(::SendDlgItemMessageW(dialog, id, WM_GETFONT, 0, 0));
+        EXPECT_TRUE(::GetObjectW(handle, sizeof(font), &font)) << "a live font";
+        return font.lfHeight;
+    };
+    const LONG before = fontHeight();
+    const RECT control = ClientRectIn(dialog, id);
+    RECT frame{};
+    ::GetWindowRect(dialog, &frame);
+    RECT suggested{frame.left, frame.top, frame.left + (frame.right - frame.left) * 3 / 2,
+                   frame.top + (frame.bottom - frame.top) * 3 / 2};
+    ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_NEAR(fontHeight(), before * 3 / 2, 1);
+    const RECT now = ClientRectIn(dialog, id);
+    EXPECT_NEAR(now.bottom - now.top, (control.bottom - control.top) * 3 / 2, 2);
+}
+
+TEST_F(DialogTest, SettingsAndConfirmationRescaleTheirFontsOnADpiChange) {
+    {
+        ModalScript script({[](const ModalWindow& shown) {
+            ExpectRescaledOnDpiChange(shown.Window, IDC_SETTINGS_BOOT_CRITICAL);
+            return IDCANCEL;
+        }});
+        EXPECT_FALSE(ShowSettingsDialog(state));
+        EXPECT_TRUE(script.Finished());
+    }
+    ConfirmRemovalParams params;
+    params.Language = kEnglish;
+    params.Message = L"Remove?";
+    ModalScript script({[](const ModalWindow& shown) {
+        ExpectRescaledOnDpiChange(shown.Window, IDOK);
+        return IDCANCEL;
+    }});
+    EXPECT_EQ(ShowConfirmRemovalDialog(state.Instance, nullptr, params), IDCANCEL);
+    EXPECT_TRUE(script.Finished());
+}
+
 TEST_F(DialogTest, AboutRescalesItsLayoutAndFontsOnADpiChange) {
     ModalScript script({[](const ModalWindow& shown) {
         const HWND dialog = shown.Window;

@@ -91,6 +91,8 @@ std::vector<WORD> MainWindowTemplate() {
         {IDC_SELECT_OLD_DRIVERS, L"BUTTON", WS_TABSTOP},
         {IDC_LOG_BUTTON, L"BUTTON", WS_TABSTOP},
         {IDC_CLEAR_SELECTION, L"BUTTON", WS_TABSTOP},
+        {IDC_SELECT_ALL, L"BUTTON", WS_TABSTOP},
+        {IDC_PACKAGE_TREE, WC_TREEVIEWW, WS_TABSTOP},
     });
 }
 
@@ -181,7 +183,7 @@ std::wstring WindowText(HWND window) {
 class JobWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES};
         ::InitCommonControlsEx(&controls);
         state_.Events.LogPath = (temp_.Path() / L"Quillbay.log").wstring();
         state_.Language = 1;
@@ -486,17 +488,21 @@ TEST_F(JobWindowTest, OnlyOneJobRunsAtATime) {
 TEST_F(JobWindowTest, BusySwitchLocksTheWindowAndUnlocksIt) {
     state_.Mode = AppMode::Removal;
     ::ShowWindow(Item(IDC_HELP_BUTTON), SW_SHOW);
-    // As with packages checked: the busy switch leaves this button as it is.
+    // As with packages checked; the selection buttons do nothing while busy.
     ::EnableWindow(Item(IDC_CLEAR_SELECTION), TRUE);
     SetStatus(state_, L"Готовим", kProgressMarquee);
+    // Refresh pressed from the keyboard: it is disabled while it has the focus.
+    ::SetFocus(Item(IDC_REFRESH));
+    ASSERT_EQ(::GetFocus(), Item(IDC_REFRESH));
 
     SetBusy(state_, true);
     EXPECT_TRUE(state_.Busy);
-    for (int id : {IDC_REFRESH, IDC_SEARCH, IDC_HELP_BUTTON, IDC_SELECT_OLD_DRIVERS})
+    for (int id : {IDC_REFRESH, IDC_SEARCH, IDC_HELP_BUTTON, IDC_SELECT_OLD_DRIVERS, IDC_CLEAR_SELECTION,
+                   IDC_SELECT_ALL, IDC_PACKAGE_TREE})
         EXPECT_FALSE(::IsWindowEnabled(Item(id))) << id;
     EXPECT_TRUE(::IsWindowEnabled(Item(IDC_LOG_BUTTON)));
-    EXPECT_TRUE(::IsWindowEnabled(Item(IDC_CLEAR_SELECTION)));
     EXPECT_TRUE(::IsWindowEnabled(Item(IDC_ACTION)));
+    EXPECT_EQ(::GetFocus(), Item(IDC_ACTION)) << "the keyboard waits on Cancel";
     EXPECT_EQ(WindowText(Item(IDC_ACTION)), GetText(1, 170));
     EXPECT_FALSE(Shown(IDC_HELP_BUTTON));
     EXPECT_TRUE(Shown(IDC_PROGRESS));
@@ -514,8 +520,20 @@ TEST_F(JobWindowTest, BusySwitchLocksTheWindowAndUnlocksIt) {
     EXPECT_FALSE(Shown(IDC_PROGRESS));
     EXPECT_FALSE(ProgressHasMarqueeStyle());
     EXPECT_FALSE(state_.ProgressMarquee);
+    EXPECT_EQ(::GetFocus(), Item(IDC_REFRESH)) << "the focus returns where it was";
     PumpPending();
     EXPECT_EQ(state_.MainWindow, main_) << "nobody asked to close";
+
+    // A control that is gone by the end (nothing checked hides Clear selection)
+    // hands the focus to the tree.
+    ::ShowWindow(Item(IDC_CLEAR_SELECTION), SW_SHOWNA);
+    ::EnableWindow(Item(IDC_CLEAR_SELECTION), TRUE);
+    ::SetFocus(Item(IDC_CLEAR_SELECTION));
+    SetBusy(state_, true);
+    EXPECT_EQ(::GetFocus(), Item(IDC_ACTION));
+    SetBusy(state_, false);
+    EXPECT_FALSE(Shown(IDC_CLEAR_SELECTION));
+    EXPECT_EQ(::GetFocus(), Item(IDC_PACKAGE_TREE));
 
     state_.Mode = AppMode::Installation;
     SetBusy(state_, false);
@@ -549,8 +567,27 @@ TEST_F(JobWindowTest, ClosingDuringAJobCancelsItAndClosesAfterwards) {
     EXPECT_EQ(state_.Events.MainWindow, nullptr);
 }
 
+namespace {
+
+// Live-region announcements of the status line, counted by a hook of this thread.
+std::vector<HWND> g_announced;
+void CALLBACK CountAnnouncement(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
+    g_announced.push_back(window);
+}
+
+}  // namespace
+
 TEST_F(JobWindowTest, StatusLineSwitchesBetweenPositionAndMarquee) {
+    constexpr DWORD kLiveRegionChanged = 0x8019;
+    g_announced.clear();
+    const HWINEVENTHOOK hook =
+        ::SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, CountAnnouncement,
+                          ::GetCurrentProcessId(), ::GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
     SetStatus(state_, L"Чтение", 30);
+    PumpPending();
+    ::UnhookWinEvent(hook);
+    EXPECT_EQ(g_announced, std::vector<HWND>{Item(IDC_STATUS_LINE)}) << "screen readers hear the new status";
     EXPECT_EQ(StatusText(), L"Чтение");
     EXPECT_EQ(ProgressPosition(), 30);
     EXPECT_FALSE(ProgressHasMarqueeStyle());

@@ -12,12 +12,15 @@
 #include <vector>
 
 #include "core/localized_text.h"
+#include "tests/ui/drawing_canvas.h"
 #include "tests/ui/main_window_fixture.h"
 #include "ui/drawing/dpi_scaling.h"
 #include "ui/drawing/icon_glyphs.h"
+#include "ui/drawing/palette.h"
 #include "ui/drawing/window_text.h"
 #include "ui/layout/window_layout.h"
 #include "ui/main_window/main_window_controls.h"
+#include "ui/main_window/main_window_language.h"
 
 namespace {
 
@@ -136,6 +139,25 @@ TEST_F(MainWindowTest, DpiChangeScalesTheLayoutAndTheFonts) {
     EXPECT_EQ(body.lfHeight, -18) << "9 points at 144 DPI";
     EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(Control(IDC_SEARCH), WM_GETFONT, 0, 0)), state_.BodyFont);
     EXPECT_EQ(TreeView_GetItemHeight(Control(IDC_PACKAGE_TREE)), 33);
+    // The check images are drawn for the new scale: a 24-pixel square and the
+    // gap of 3 pixels scaled, the checked box unlike the unchecked one.
+    const HIMAGELIST checks = TreeView_GetImageList(Control(IDC_PACKAGE_TREE), TVSIL_STATE);
+    int checkWidth = 0;
+    int checkHeight = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(checks, &checkWidth, &checkHeight));
+    EXPECT_EQ(checkHeight, 24);
+    EXPECT_EQ(checkWidth, 24 + ::MulDiv(3, 144, 96));
+    const auto centre = [&](int image) {
+        DrawingCanvas canvas(checkWidth, checkHeight, kColorWhite);
+        ImageList_Draw(checks, image, canvas.Dc(), 0, 0, ILD_NORMAL);
+        int dark = 0;
+        for (int y = checkHeight / 3; y < checkHeight * 2 / 3; ++y) {
+            for (int x = checkHeight / 3; x < checkHeight * 2 / 3; ++x) dark += GetGValue(canvas.At(x, y)) < 128;
+        }
+        return dark;
+    };
+    EXPECT_EQ(centre(1), 0) << "unchecked";
+    EXPECT_GT(centre(2), 0) << "checked";
 
     // The window is never made smaller than its content at the new DPI.
     MINMAXINFO limits{};
@@ -156,6 +178,7 @@ const FittedRow kRows[] = {
     {IDC_LANGUAGE, 70, {IDC_LOG_BUTTON}},
     {IDC_TARGET, 100, {IDC_REFRESH, IDC_CHOOSE_TARGET}},
     {IDC_SELECTION_SUMMARY, 100, {IDC_ACTION, IDC_SELECT_ALL, IDC_CLEAR_SELECTION, IDC_SELECT_OLD_DRIVERS}},
+    {IDC_SOURCE_PATH, 100, {IDC_BROWSE_SOURCE}},
 };
 
 int Scaled(int value, UINT dpi) { return ::MulDiv(value, static_cast<int>(dpi), 96); }
@@ -196,7 +219,7 @@ protected:
         return (Width(scaled) - 100) - (WindowWidth() - client.right);
     }
 
-    // No button of the three rows, mode segment or search label is narrower
+    // No button of the fitted rows, mode segment or search label is narrower
     // than its text and nothing overlaps; each row's anchor keeps its minimum.
     // Returns the room each anchor has above its minimum.
     std::vector<int> ExpectTextsFit() {
@@ -262,7 +285,7 @@ TEST_F(WindowFitTest, LongTextsShrinkTheRowsAnchorThenWidenTheWindow) {
         for (std::size_t row = 0; row < std::size(kRows); ++row) {
             const int id = kRows[row].Buttons.back();
             SCOPED_TRACE(testing::Message() << "DPI " << dpi << ", button " << id);
-            ChooseComboItem(IDC_LANGUAGE, 1);
+            ApplyLanguage(state_);  // the texts of the language again
             ShrinkToMinimum();
             const LONG usual = WindowWidth();
             const std::vector<int> usualSlack = ExpectTextsFit();

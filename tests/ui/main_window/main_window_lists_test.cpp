@@ -5,6 +5,7 @@
 
 #include "sample_windows.h"
 #include "tests/ui/main_window_fixture.h"
+#include "ui/details/details_pane.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/main_window_controls.h"
 #include "ui/main_window/status_line.h"
@@ -29,8 +30,15 @@ TEST_F(MainWindowTest, AnotherTargetEmptiesTheListUntilRefresh) {
     Click(IDC_SELECT_ALL);
     ASSERT_TRUE(Enabled(IDC_ACTION));
 
-    // The running Windows is chosen but not read.
-    ChooseComboItem(IDC_TARGET, 0);
+    // The running Windows is chosen but not read. An arrow key on the closed box
+    // only steps to it; the box takes it when the keys stop or the box is left.
+    PressKey(IDC_TARGET, VK_UP);
+    ASSERT_EQ(::SendMessageW(Control(IDC_TARGET), CB_GETCURSEL, 0, 0), 0);
+    EXPECT_FALSE(state_.TargetIsCurrent);
+    EXPECT_EQ(state_.Installed.size(), 12u);
+    ::SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_TARGET, CBN_KILLFOCUS),
+                   reinterpret_cast<LPARAM>(Control(IDC_TARGET)));
+    Pump();
     EXPECT_TRUE(state_.TargetIsCurrent);
     EXPECT_EQ(Text(IDC_STATUS_LINE), T(82));
     EXPECT_TRUE(state_.Installed.empty());
@@ -171,4 +179,41 @@ TEST_F(MainWindowTest, AnUnreadableTargetOrNoSourceLeavesTheListEmpty) {
     Click(IDC_REFRESH);
     EXPECT_EQ(Text(IDC_STATUS_LINE), T(177)) << "no folder chosen";
     EXPECT_FALSE(state_.SourceKey.Valid);
+}
+
+TEST_F(MainWindowTest, DetailsScrollFromTheKeyboardAndTheirValuesCanBeCopied) {
+    const std::wstring root = BuildOffline(sim::SampleDemoWindows());
+    Open();
+    ChooseTarget(root);
+    DriverPackage& package = state_.Installed.front();
+    for (int line = 0; line < 40; ++line) package.ReasonText += L"The newer package replaces this one everywhere. ";
+    ShowPackageDetails(state_, package);
+    HWND bar = Control(IDC_DETAILS_SCROLL);
+    ASSERT_TRUE(Shown(IDC_DETAILS_SCROLL));
+    EXPECT_TRUE(::GetWindowLongPtrW(bar, GWL_STYLE) & WS_TABSTOP) << "the keyboard reaches the scroll bar";
+
+    ::SetFocus(bar);
+    PressKey(IDC_DETAILS_SCROLL, VK_END);
+    const RECT card = ClientRectOf(IDC_DETAILS_FRAME);
+    EXPECT_EQ(state_.Details.ScrollOffset, state_.Details.ContentHeight - (card.bottom - card.top));
+    // A value reached with the keyboard scrolls into view, its text selected.
+    HWND inf = Control(IDC_DETAILS_VALUE_4);
+    EXPECT_TRUE(::GetWindowLongPtrW(inf, GWL_STYLE) & WS_TABSTOP);
+    ::SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(inf), TRUE);
+    Pump();
+    EXPECT_EQ(::GetFocus(), inf);
+    const RECT shown = ClientRectOf(IDC_DETAILS_VALUE_4);
+    EXPECT_GE(shown.top, card.top);
+    EXPECT_LE(shown.bottom, card.bottom);
+
+    ASSERT_TRUE(::OpenClipboard(window_));
+    ::EmptyClipboard();
+    ::CloseClipboard();
+    ::SendMessageW(inf, EM_SETSEL, 0, -1);
+    ::SendMessageW(inf, WM_COPY, 0, 0);
+    ASSERT_TRUE(::OpenClipboard(window_));
+    const auto* copied = static_cast<const wchar_t*>(::GlobalLock(::GetClipboardData(CF_UNICODETEXT)));
+    EXPECT_EQ(copied ? std::wstring(copied) : std::wstring(), Text(IDC_DETAILS_VALUE_4));
+    if (copied) ::GlobalUnlock(::GetClipboardData(CF_UNICODETEXT));
+    ::CloseClipboard();
 }

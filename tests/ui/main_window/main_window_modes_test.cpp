@@ -6,10 +6,13 @@
 #include <filesystem>
 #include <iterator>
 
+#include "dialog_ids.h"
 #include "sample_windows.h"
 #include "tests/operations/seven_zip_on_path.h"
 #include "tests/ui/main_window_fixture.h"
 #include "tests/ui/modal_script.h"
+#include "ui/drawing/dpi_scaling.h"
+#include "ui/drawing/window_text.h"
 #include "ui/main_window/busy_state.h"
 #include "ui/main_window/main_window_controls.h"
 #include "ui/main_window/main_window_hover.h"
@@ -105,14 +108,20 @@ TEST_F(MainWindowTest, LanguageBoxReTextsTheWindowAndStoresTheChoice) {
     Click(IDC_MODE_REMOVAL);
     ASSERT_EQ(::SendMessageW(Control(IDC_LANGUAGE), CB_GETCOUNT, 0, 0), 8);
     EXPECT_EQ(::SendMessageW(Control(IDC_LANGUAGE), CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(Text(IDC_BROWSE_SOURCE), L"Bro&wse…");
+    Click(IDC_LOG_BUTTON);
+    const HWND log = state_.Events.LogWindow;
+    ASSERT_TRUE(log);
 
     ChooseComboItem(IDC_LANGUAGE, 0);
     EXPECT_EQ(state_.Language, kRussian);
+    EXPECT_EQ(WindowTextOf(log), T(15, kRussian));
+    EXPECT_EQ(WindowTextOf(::GetDlgItem(log, IDC_LOG_CLOSE)), T(68, kRussian));
     EXPECT_EQ(Text(IDC_MODE_TITLE), T(2, kRussian));
-    EXPECT_EQ(Text(IDC_LOG_BUTTON), T(15, kRussian));
+    EXPECT_EQ(Text(IDC_LOG_BUTTON), T(264, kRussian));
     EXPECT_EQ(Text(IDC_SELECT_OLD_DRIVERS), T(62, kRussian));
     EXPECT_EQ(Text(IDC_ACTION), T(65, kRussian));
-    EXPECT_EQ(Text(IDC_BROWSE_SOURCE), L"Обзор…") << "Browse keeps the template's text";
+    EXPECT_EQ(Text(IDC_BROWSE_SOURCE), T(263, kRussian));
     EXPECT_EQ(Text(IDC_TARGET), T(70, kRussian) + root);
     EXPECT_EQ(Text(IDC_STATUS_LINE), T(67, kRussian));
     EXPECT_EQ(Text(IDC_PACKAGE_COUNT), T(136, kRussian) + L"12");
@@ -134,6 +143,37 @@ TEST_F(MainWindowTest, LanguageBoxReTextsTheWindowAndStoresTheChoice) {
     EXPECT_STREQ(japanese.lfFaceName, L"Yu Gothic UI") << "fonts follow the script";
     EXPECT_STRNE(body.lfFaceName, japanese.lfFaceName);
     EXPECT_EQ(Text(IDC_MODE_TITLE), T(2, 7));
+
+    // The Log window draws with a live font of its own, for its own DPI.
+    for (const UINT dpi : {0u, 144u}) {
+        SCOPED_TRACE(dpi);
+        if (dpi != 0) {
+            RECT frame{};
+            ::GetWindowRect(log, &frame);
+            ::SendMessageW(log, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
+        }
+        for (const int id : {IDC_LOG_TEXT, IDC_LOG_CLOSE}) {
+            LOGFONTW font{};
+            const auto handle = reinterpret_cast<HFONT>(::SendDlgItemMessageW(log, id, WM_GETFONT, 0, 0));
+            ASSERT_TRUE(::GetObjectW(handle, sizeof(font), &font)) << id << ": the font was deleted";
+            EXPECT_STREQ(font.lfFaceName, L"Yu Gothic UI");
+            EXPECT_EQ(font.lfHeight, -::MulDiv(9, static_cast<int>(dpi != 0 ? dpi : WindowDpi(log)), 72));
+        }
+    }
+
+    // Arrow keys on the closed box only step through it: fonts and the stored
+    // choice change once, when the keys have stopped for a moment.
+    const HFONT before = state_.BodyFont;
+    PressKey(IDC_LANGUAGE, VK_UP);
+    PressKey(IDC_LANGUAGE, VK_UP);
+    const auto item = ::SendMessageW(Control(IDC_LANGUAGE), CB_GETCURSEL, 0, 0);
+    const auto stepped = static_cast<LangId>(::SendMessageW(Control(IDC_LANGUAGE), CB_GETITEMDATA, item, 0));
+    ASSERT_NE(stepped, 7u);
+    EXPECT_EQ(state_.Language, 7u);
+    EXPECT_EQ(state_.BodyFont, before);
+    ::SendMessageW(window_, WM_TIMER, IDC_LANGUAGE, 0);
+    EXPECT_EQ(state_.Language, stepped);
+    EXPECT_NE(state_.BodyFont, before);
 }
 
 TEST_F(MainWindowTest, SearchBoxKeysAndTheSelectionSummary) {
@@ -211,6 +251,15 @@ TEST_F(MainWindowTest, SevenZipRemovedWhileRunningClearsTheArchiveChoices) {
         EXPECT_EQ(Text(IDC_SOURCE_PATH), state_.InstallArchive);
         EXPECT_EQ(Text(IDC_HINT), T(57));
     }
+    // While a job works on the archive's packages, neither Log nor activation
+    // takes them away.
+    SetBusy(state_, true);
+    state_.Sources.resize(1);
+    Click(IDC_LOG_BUTTON);
+    ::SendMessageW(window_, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_TRUE(state_.SourceIsArchive);
+    EXPECT_EQ(state_.Sources.size(), 1u);
+    SetBusy(state_, false);
     ::SendMessageW(window_, WM_ACTIVATE, WA_ACTIVE, 0);
     Pump();
     EXPECT_TRUE(state_.SevenZipPath.empty());
