@@ -12,6 +12,8 @@ const std::set<TextId> kEmptyRows = {18,  27,  28,  29,  30,  31,  32,  87,  88,
 
 bool RowHasCell(TextId row, LangId language) {
     if (kEmptyRows.count(row)) return false;
+    if (row >= 288) return true;
+    if (row >= 268) return false;  // placeholders of rows that other changes fill
     if (row >= 267) return true;
     if (row >= 259) return false;  // placeholders of rows that other changes fill
     if (row >= 255) return language == 0;
