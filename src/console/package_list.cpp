@@ -7,6 +7,7 @@
 
 #include "analysis/inf_name_set.h"
 #include "analysis/old_version_detection.h"
+#include "core/string_compare.h"
 #include "platform/driver_store_locator.h"
 
 namespace {
@@ -60,6 +61,8 @@ PackageList BuildPackageList(const std::vector<DriverPackage>& packages, const I
         const PackageVerdict& verdict = verdicts[i];
         ListedPackage entry;
         entry.Package = packages[i];
+        // Scripts see no provider as an empty one, never the interface's placeholder.
+        if (EqualsIgnoreCase(entry.Package.Provider, kProviderNotSpecified)) entry.Package.Provider.clear();
         entry.StoreFolder = locator.Locate(packages[i]);
         if (const auto devices = devicesByInf.find(packages[i].PublishedName); devices != devicesByInf.end())
             entry.Devices = devices->second;
