@@ -6,6 +6,7 @@
 
 #include "console/console_backup.h"
 #include "console/console_cleanup.h"
+#include "console/console_list.h"
 #include "console/console_output.h"
 #include "console/console_relay.h"
 #include "console/console_state.h"
@@ -22,6 +23,7 @@ int RunCommand(const CommandLine& command, ConsoleState& state) {
     case ConsoleCommand::Backup: return RunConsoleBackup(state, command.Argument);
     case ConsoleCommand::CleanupPreview: return RunConsoleCleanup(state, false);
     case ConsoleCommand::Cleanup: return RunConsoleCleanup(state, true);
+    case ConsoleCommand::List: return RunConsoleList(state, command.Format, command.OutputPath);
     default: return RunSelfTest(state, command.Argument);
     }
 }

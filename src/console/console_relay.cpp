@@ -31,6 +31,11 @@ std::vector<std::wstring> RelayArguments(const CommandLine& command) {
         const std::wstring absolute = PortableAbsolutePath(command.Argument);
         if (!absolute.empty()) arguments[1] = absolute;
     }
+    if (command.Command == ConsoleCommand::List && !command.OutputPath.empty() &&
+        command.OutputIndex < arguments.size()) {
+        const std::wstring absolute = PortableAbsolutePath(command.OutputPath);
+        if (!absolute.empty()) arguments[command.OutputIndex] = absolute;
+    }
     return arguments;
 }
 

@@ -32,6 +32,34 @@ CommandLine Invalid(const std::wstring& badArgument) {
     return result;
 }
 
+// "list [--format text|csv|json] [--output FILE]", each option at most once and
+// in either order; on failure `bad` names the argument at fault.
+bool ReadListOptions(const std::vector<std::wstring>& rest, CommandLine& result, std::wstring& bad) {
+    bool formatSeen = false;
+    bool outputSeen = false;
+    for (size_t i = 1; i < rest.size(); i += 2) {
+        const std::wstring& option = rest[i];
+        bad = option;
+        if (i + 1 >= rest.size()) return false;
+        const std::wstring& value = rest[i + 1];
+        if (TokenEquals(option, L"--format") && !formatSeen) {
+            formatSeen = true;
+            bad = value;
+            if (TokenEquals(value, L"text")) result.Format = ListFormat::Text;
+            else if (TokenEquals(value, L"csv")) result.Format = ListFormat::Csv;
+            else if (TokenEquals(value, L"json")) result.Format = ListFormat::Json;
+            else return false;
+        } else if (TokenEquals(option, L"--output") && !outputSeen && !TrimWhitespace(value).empty()) {
+            outputSeen = true;
+            result.OutputPath = TrimWhitespace(value);
+            result.OutputIndex = i + 1;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::wstring BackupArchiveArgument(const std::wstring& argument) {
@@ -60,6 +88,7 @@ CommandLine ClassifyArguments(const std::vector<std::wstring>& arguments,
 
     const std::wstring& first = rest.front();
     const size_t count = rest.size();
+    std::wstring bad = first;  // what an invalid command line names
     if ((TokenEquals(first, L"help") || TokenEquals(first, L"--help") || TokenEquals(first, L"/?")) && count == 1) {
         result.Command = ConsoleCommand::Help;
     } else if (TokenEquals(first, L"backup") && count == 2 && !TrimWhitespace(rest[1]).empty()) {
@@ -69,11 +98,13 @@ CommandLine ClassifyArguments(const std::vector<std::wstring>& arguments,
         result.Command = ConsoleCommand::CleanupPreview;
     } else if (TokenEquals(first, L"cleanup") && count == 1) {
         result.Command = ConsoleCommand::Cleanup;
+    } else if (TokenEquals(first, L"list") && ReadListOptions(rest, result, bad)) {
+        result.Command = ConsoleCommand::List;
     } else if (TokenEquals(first, L"--self-test") && (count == 1 || count == 2)) {
         result.Command = ConsoleCommand::SelfTest;
         if (count == 2) result.Argument = rest[1];
     } else {
-        CommandLine invalid = Invalid(first);
+        CommandLine invalid = Invalid(bad);
         invalid.RelayPath = relayPath;
         invalid.Arguments = rest;
         return invalid;

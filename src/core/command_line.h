@@ -5,13 +5,20 @@
 #include <string>
 #include <vector>
 
-enum class ConsoleCommand { None, Help, Backup, CleanupPreview, Cleanup, SelfTest, Invalid };
+enum class ConsoleCommand { None, Help, Backup, CleanupPreview, Cleanup, List, SelfTest, Invalid };
+
+enum class ListFormat { Text, Csv, Json };
 
 struct CommandLine {
     ConsoleCommand Command = ConsoleCommand::None;
     std::wstring Argument;
     std::wstring RelayPath;
     std::wstring BadArgument;
+    // "list": the format and, when the list goes to a file, its path as given
+    // (OutputIndex is that path's place in Arguments).
+    ListFormat Format = ListFormat::Text;
+    std::wstring OutputPath;
+    size_t OutputIndex = 0;
     // The arguments as given, without the relay pair and the relaunch marker.
     std::vector<std::wstring> Arguments;
 };

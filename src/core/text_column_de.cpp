@@ -270,4 +270,6 @@ const wchar_t* const kTextsGerman[kTextRowCount] = {
     /* 265 */ L"Ei&nstellungen",
     /* 266 */ L"S&uche",
     /* 267 */ L"Zu entfernende Pakete",
+    /* 268 */ L"Alle Treiberpakete von Drittanbietern mit der Bewertung alter Versionen auflisten: als Text oder als CSV oder JSON für Skripte.",
+    /* 269 */ L"Die Liste konnte nicht in die Datei geschrieben werden: ",
 };

@@ -270,4 +270,6 @@ const wchar_t* const kTextsEnglish[kTextRowCount] = {
     /* 265 */ L"Se&ttings",
     /* 266 */ L"&Search",
     /* 267 */ L"Packages to remove",
+    /* 268 */ L"List every third-party driver package with its old-version verdict: as text, or as CSV or JSON for scripts.",
+    /* 269 */ L"Could not write the list to the file: ",
 };

@@ -270,4 +270,6 @@ const wchar_t* const kTextsFrench[kTextRowCount] = {
     /* 265 */ L"Para&mètres",
     /* 266 */ L"&Rechercher",
     /* 267 */ L"Paquets à supprimer",
+    /* 268 */ L"Lister tous les paquets de pilotes tiers avec le verdict sur les anciennes versions : en texte, ou en CSV ou JSON pour les scripts.",
+    /* 269 */ L"Impossible d'écrire la liste dans le fichier : ",
 };

@@ -270,4 +270,6 @@ const wchar_t* const kTextsIndonesian[kTextRowCount] = {
     /* 265 */ L"Pengat&uran",
     /* 266 */ L"Ca&ri",
     /* 267 */ L"Paket yang akan dihapus",
+    /* 268 */ L"Tampilkan semua paket driver pihak ketiga beserta penilaian versi lamanya: sebagai teks, atau sebagai CSV atau JSON untuk skrip.",
+    /* 269 */ L"Tidak dapat menulis daftar ke file: ",
 };

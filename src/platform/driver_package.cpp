@@ -38,7 +38,7 @@ DriverPackage RecordFromDism(const dism::DriverPackage& source) {
     if (record.ClassDescription.empty()) record.ClassDescription = record.ClassName;
     if (record.ClassDescription.empty()) record.ClassDescription = L"Другие устройства";
     record.Provider = CopyDismString(source.ProviderName);
-    if (record.Provider.empty()) record.Provider = L"Поставщик не указан";
+    if (record.Provider.empty()) record.Provider = kProviderNotSpecified;
     record.Version = FormatDismVersion(source.MajorVersion, source.MinorVersion, source.Build, source.Revision);
     record.Date = FormatDismDate(source.Date);
     record.InBox = source.InBox != FALSE;

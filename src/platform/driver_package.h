@@ -10,6 +10,10 @@
 
 class DismSession;
 
+// What a record holds as its provider when DISM and the INF name none; the
+// interface shows its own text for it.
+inline constexpr wchar_t kProviderNotSpecified[] = L"Поставщик не указан";
+
 struct DriverPackage {
     std::wstring PublishedName;
     std::wstring OriginalFileName;

@@ -277,13 +277,13 @@ DriverPackage ReadInfPackage(const std::wstring& path) {
     package.OriginalInfName = FileNamePart(path);
     package.PublishedName = package.OriginalInfName;
     package.ClassDescription = L"Другие устройства";
-    package.Provider = L"Поставщик не указан";
+    package.Provider = kProviderNotSpecified;
 
     const InfFile inf = OpenInf(path);
     if (!inf) return package;
     const HINF handle = inf.get();
     package.Provider = ResolveInfString(handle, ReadInfValue(handle, L"Version", L"Provider", 1));
-    if (package.Provider.empty()) package.Provider = L"Поставщик не указан";
+    if (package.Provider.empty()) package.Provider = kProviderNotSpecified;
     package.ClassName = ResolveInfString(handle, ReadInfValue(handle, L"Version", L"Class", 1));
     package.ClassDescription = MapClassToGroupText(package.ClassName, 0);
     package.ClassGuid = ReadInfValue(handle, L"Version", L"ClassGuid", 1);

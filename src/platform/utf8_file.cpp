@@ -6,7 +6,8 @@
 #include "core/text_encoding.h"
 #include "core/unique_handle.h"
 
-bool WriteUtf8File(const std::filesystem::path& path, const std::wstring& text, std::wstring& error) {
+bool WriteUtf8File(const std::filesystem::path& path, const std::wstring& text, std::wstring& error,
+                   bool byteOrderMark) {
     const std::string body = WideToUtf8(text);
     // The converter yields nothing only when the text exceeds its 32-bit range;
     // within it the bytes always fit one WriteFile call.
@@ -14,7 +15,7 @@ bool WriteUtf8File(const std::filesystem::path& path, const std::wstring& text, 
         error = L"Файл слишком велик: " + path.wstring();
         return false;
     }
-    const std::string bytes = "\xEF\xBB\xBF" + body;
+    const std::string bytes = (byteOrderMark ? "\xEF\xBB\xBF" : "") + body;
 
     // Opened first and emptied only once it proved to be a plain file: replacing it
     // outright would already have emptied the target of a planted hard link.

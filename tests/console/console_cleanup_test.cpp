@@ -112,6 +112,12 @@ std::vector<std::string> CandidateLogLines(const SeededSample& sample) {
                 "; замена: " + display};
 }
 
+std::size_t CountOf(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
 template <typename T>
 std::vector<T> Joined(std::vector<T> first, const std::vector<T>& second) {
     first.insert(first.end(), second.begin(), second.end());
@@ -181,6 +187,77 @@ TEST(ConsoleCleanupE2E, SampleOldVersionsAreListedLoggedAndRemovedWithoutForce) 
                                                             "30.0.101.1340; дата 2022-01-20")})));
         for (const wchar_t* name : {L"oem1.inf", L"oem3.inf", L"oem7.inf"})
             EXPECT_TRUE(fs::exists(SeededSample::PublishedInf(sample.Package(name)))) << "removed without force";
+    }
+}
+
+// "list" reaches the verdicts cleanup-preview logs, in each format; the JSON and
+// CSV are read by real parsers in the host-side check.
+TEST(ConsoleCleanupE2E, ListGivesEveryPackageWithItsVerdictInEachFormat) {
+    test::StoredLanguage language;
+    ASSERT_TRUE(language.Set(1));
+    SeededSample sample(SeededSample::Content::PackagesAndDevices, {PartlyCoveredDisplayDriver()});
+    const std::vector<std::string> verdicts = VerdictLogLines();
+    {
+        SCOPED_TRACE("text");
+        const test::ProcessResult text = RunQuillbay(L"list");
+        EXPECT_EQ(text.ExitCode, 0u);
+        EXPECT_EQ(text.StdErr, "");
+        std::vector<std::string> lines = test::CrLfLines(text.StdOut);
+        ASSERT_EQ(lines.size(), verdicts.size() + 1);
+        EXPECT_EQ(lines.back(), "");
+        lines.pop_back();
+        // One line per package: its name, the columns aligned, its verdict last.
+        std::size_t infColumn = std::string::npos;
+        for (const std::string& verdict : verdicts) {
+            const std::string name = verdict.substr(0, verdict.find(':'));
+            const std::string reason = verdict.substr(name.size() + 2);
+            const auto line = std::find_if(lines.begin(), lines.end(), [&](const std::string& candidate) {
+                return candidate.rfind(name + " ", 0) == 0;
+            });
+            ASSERT_NE(line, lines.end()) << name;
+            EXPECT_EQ(line->substr(line->size() - std::min(line->size(), reason.size())), reason) << *line;
+            const std::size_t inf = line->find_first_not_of(' ', name.size());
+            if (infColumn == std::string::npos) infColumn = inf;
+            EXPECT_EQ(inf, infColumn) << *line;
+        }
+    }
+    const test::TempFolder folder;
+    {
+        SCOPED_TRACE("json on the stream and csv into a file");
+        const test::ProcessResult json = RunQuillbay(L"list --format json");
+        EXPECT_EQ(json.ExitCode, 0u);
+        EXPECT_EQ(json.StdErr, "");
+        EXPECT_EQ(json.StdOut.rfind("{\r\n  \"FormatVersion\": 1,\r\n", 0), 0u) << "no byte-order mark";
+        const auto count = [&](const std::string& part) { return CountOf(json.StdOut, part); };
+        EXPECT_EQ(count("\"PublishedName\": "), verdicts.size());
+        EXPECT_EQ(count("\"Verdict\": \"ConfirmedReplacement\""), 3u);
+        EXPECT_EQ(count("\"Verdict\": \"PossibleReplacement\""), 1u);
+        EXPECT_EQ(count("\"Replacement\": \"oem12.inf\""), 3u) << "oem3.inf, oem7.inf and the partly covered oem16.inf";
+        EXPECT_GT(count("\"Running\": true"), 0u);
+
+        const fs::path csvPath = folder.Path() / L"inventory.csv";
+        const test::ProcessResult csv = RunQuillbay(L"LIST --output \"" + csvPath.wstring() + L"\" --format csv");
+        EXPECT_EQ(csv.ExitCode, 0u);
+        EXPECT_EQ(csv.StdOut, "");
+        EXPECT_EQ(csv.StdErr, "");
+        const std::vector<std::string> rows = test::CrLfLines(test::ReadFileBytes(csvPath));
+        ASSERT_EQ(rows.size(), verdicts.size() + 2);
+        EXPECT_EQ(rows.front().rfind("\xEF\xBB\xBF\"PublishedName\",\"OriginalInfName\",", 0), 0u) << rows.front();
+
+        const fs::path jsonPath = folder.Path() / L"inventory.json";
+        EXPECT_EQ(RunQuillbay(L"list --format json --output \"" + jsonPath.wstring() + L"\"").ExitCode, 0u);
+        EXPECT_EQ(test::ReadFileBytes(jsonPath).rfind("{\r\n", 0), 0u) << "JSON has no byte-order mark in a file either";
+    }
+    {
+        SCOPED_TRACE("a file in a folder that does not exist");
+        const fs::path missing = folder.Path() / L"missing" / L"inventory.json";
+        const test::LogTail log;
+        const test::ProcessResult result = RunQuillbay(L"list --format json --output \"" + missing.wstring() + L"\"");
+        EXPECT_EQ(result.ExitCode, 2u);
+        EXPECT_EQ(result.StdOut, "");
+        EXPECT_EQ(result.StdErr, "ERROR: " + Utf8Text(269) + WideToUtf8(missing.wstring()) + "\r\n");
+        EXPECT_FALSE(fs::exists(missing.parent_path()));
+        EXPECT_THAT(log.Lines(), ElementsAreArray({WideToUtf8(L"Не удалось создать файл: " + missing.wstring())}));
     }
 }
 

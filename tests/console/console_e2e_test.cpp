@@ -42,7 +42,9 @@ TEST(ConsoleE2E, HelpAndErrorsAreWrittenAsUtf8InTheStoredLanguage) {
                                                "Quillbay.exe backup \"D:\\Backups\\Drivers.7z\"",
                                                "    " + Utf8Text(156), "", "Quillbay.exe cleanup-preview",
                                                "    " + Utf8Text(157), "", "Quillbay.exe cleanup",
-                                               "    " + Utf8Text(158), "", "Quillbay.exe help | --help | /?",
+                                               "    " + Utf8Text(158), "",
+                                               "Quillbay.exe list [--format text|csv|json] [--output FILE]",
+                                               "    " + Utf8Text(268), "", "Quillbay.exe help | --help | /?",
                                                "    " + Utf8Text(159), "", Utf8Text(160), Utf8Text(161), ""};
     ASSERT_GE(lines.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << "line " << i;

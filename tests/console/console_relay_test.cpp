@@ -262,6 +262,8 @@ TEST(ConsoleRelay, TheCopyStartsInTheCallersFolderWithAbsolutePathsAndSharesForM
         {L"Quillbay.exe backup rel\\drivers.7z", local[0], {L"backup", shared + L"\\rel\\drivers.7z"}, shared},
         {L"Quillbay.exe --self-test report.txt", local[0], {L"--self-test", shared + L"\\report.txt"}, shared},
         {L"Quillbay.exe cleanup --elevation-relaunch", 0, {L"cleanup"}, local},
+        {L"Quillbay.exe list --output rel\\inv.csv --format csv", local[0],
+         {L"list", L"--output", shared + L"\\rel\\inv.csv", L"--format", L"csv"}, shared},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.commandLine));

@@ -32,6 +32,16 @@ TEST(CommandLineParsing, CommandsAndTheirArgumentCounts) {
     const CommandLine selfTest = Classify({L"--self-test", L" out.txt "});
     EXPECT_EQ(selfTest.Command, ConsoleCommand::SelfTest);
     EXPECT_EQ(selfTest.Argument, L" out.txt ") << "the self-test path is taken untrimmed";
+    const CommandLine plainList = Classify({L"LIST"});
+    EXPECT_EQ(plainList.Command, ConsoleCommand::List);
+    EXPECT_EQ(plainList.Format, ListFormat::Text);
+    EXPECT_TRUE(plainList.OutputPath.empty());
+    const CommandLine list = Classify({L"list", L"--OUTPUT", L" inv.csv ", L"--format", L"CSV"});
+    EXPECT_EQ(list.Command, ConsoleCommand::List);
+    EXPECT_EQ(list.Format, ListFormat::Csv);
+    EXPECT_EQ(list.OutputPath, L"inv.csv");
+    EXPECT_EQ(list.OutputIndex, 2u);
+    EXPECT_EQ(Classify({L"list", L"--format", L"json"}).Format, ListFormat::Json);
 
     // A known command with the wrong number of arguments reports the command word.
     struct Bad {
@@ -47,6 +57,14 @@ TEST(CommandLineParsing, CommandsAndTheirArgumentCounts) {
         {{L"cleanup", L"now"}, L"cleanup"},
         {{L"cleanup-preview", L"x"}, L"cleanup-preview"},
         {{L"--self-test", L"a", L"b"}, L"--self-test"},
+        // A list option reports the argument at fault.
+        {{L"list", L"--format"}, L"--format"},
+        {{L"list", L"--format", L"xml"}, L"xml"},
+        {{L"list", L"--format", L"csv", L"--format", L"json"}, L"--format"},
+        {{L"list", L"--output", L" "}, L"--output"},
+        {{L"list", L"--output", L"a", L"--output", L"b"}, L"--output"},
+        {{L"list", L"--target", L"D:\\"}, L"--target"},
+        {{L"list", L"json"}, L"json"},
         {{L"--console-relay"}, L"--console-relay"},
         {{L"frobnicate"}, L"frobnicate"},
         {{L"helpx"}, L"helpx"},

@@ -11,8 +11,6 @@
 namespace {
 
 constexpr TextId kProviderNotSpecifiedText = 79;
-// What the package record holds when the INF names no provider.
-constexpr wchar_t kProviderNotSpecifiedMarker[] = L"Поставщик не указан";
 
 // Lower case as the user's locale has it, so the query and the texts fold alike.
 std::wstring LowerForSearch(std::wstring text) {
@@ -44,7 +42,7 @@ std::wstring SearchHaystack(const DriverPackage& package, const std::wstring& cl
 std::wstring PackageLabel(const DriverPackage& package) { return PackageFolderName(package); }
 
 std::wstring ProviderDisplayName(const DriverPackage& package, LangId language) {
-    if (package.Provider.empty() || EqualsIgnoreCase(package.Provider, kProviderNotSpecifiedMarker))
+    if (package.Provider.empty() || EqualsIgnoreCase(package.Provider, kProviderNotSpecified))
         return GetText(language, kProviderNotSpecifiedText);
     return package.Provider;
 }

@@ -1,0 +1,57 @@
+#include "console/console_list.h"
+
+#include <vector>
+
+#include "analysis/current_bindings.h"
+#include "console/console_output.h"
+#include "console/current_packages.h"
+#include "console/package_list.h"
+#include "console/package_list_csv.h"
+#include "console/package_list_json.h"
+#include "console/package_list_text.h"
+#include "platform/utf8_file.h"
+
+namespace {
+
+std::wstring Format(const PackageList& list, ListFormat format, LangId language) {
+    switch (format) {
+    case ListFormat::Csv: return FormatPackageListCsv(list);
+    case ListFormat::Json: return FormatPackageListJson(list);
+    default: return FormatPackageListText(list, language);
+    }
+}
+
+int ReadFailed(const ConsoleState& state, const std::wstring& error) {
+    LogConsoleEvent(state, L"Консольный список пакетов не прочитан: " + error);
+    WriteConsoleError(error);
+    return 4;
+}
+
+}  // namespace
+
+int RunConsoleList(ConsoleState& state, ListFormat format, const std::wstring& outputPath) {
+    std::vector<DriverPackage> packages;
+    std::wstring error;
+    // Nothing but the list goes to the output stream: a script reads it whole.
+    if (!LoadCurrentPackages(state, packages, error)) return ReadFailed(state, error);
+    InfNameSet usedInfs;
+    std::uint64_t devicesExamined = 0;
+    std::vector<DeviceBinding> bindings;
+    if (!ReadCurrentBindings(usedInfs, devicesExamined, error, &bindings, true)) return ReadFailed(state, error);
+
+    const PackageList list = BuildPackageList(packages, usedInfs, bindings, state.Language, state.TargetRoot);
+    const std::wstring text = Format(list, format, state.Language);
+    if (outputPath.empty()) {
+        WriteConsoleText(text, false);
+        return 0;
+    }
+    // Spreadsheets need the byte-order mark to read CSV as UTF-8; JSON must not have one.
+    if (!WriteUtf8File(outputPath, text, error, format == ListFormat::Csv)) {
+        LogConsoleEvent(state, error);
+        WriteConsoleError(GetText(state.Language, 269) + outputPath);
+        return 2;
+    }
+    LogConsoleEvent(state, L"Список пакетов из консоли записан в " + outputPath + L"; пакетов: " +
+                               std::to_wstring(list.Packages.size()));
+    return 0;
+}

@@ -1,0 +1,76 @@
+#include "console/package_list.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <map>
+
+#include "analysis/inf_name_set.h"
+#include "analysis/old_version_detection.h"
+#include "core/string_compare.h"
+#include "platform/driver_store_locator.h"
+
+namespace {
+
+bool HasReplacement(RemovalReason reason) {
+    return reason == RemovalReason::PossibleReplacement || reason == RemovalReason::ConfirmedReplacement;
+}
+
+}  // namespace
+
+const wchar_t* VerdictCode(RemovalReason reason) {
+    switch (reason) {
+    case RemovalReason::Protected: return L"Protected";
+    case RemovalReason::AssociatedWithDevice: return L"AssociatedWithDevice";
+    case RemovalReason::InsufficientData: return L"InsufficientData";
+    case RemovalReason::TargetNotConfirmed: return L"TargetNotConfirmed";
+    case RemovalReason::NoNewerVersion: return L"NoNewerVersion";
+    case RemovalReason::PossibleReplacement: return L"PossibleReplacement";
+    case RemovalReason::ConfirmedReplacement: return L"ConfirmedReplacement";
+    case RemovalReason::NewerRemovalDisabled: return L"NewerRemovalDisabled";
+    case RemovalReason::NewerRemovalUnconfirmed: return L"NewerRemovalUnconfirmed";
+    }
+    return L"Unknown";
+}
+
+std::wstring CurrentUtcTime() {
+    SYSTEMTIME now{};
+    ::GetSystemTime(&now);
+    wchar_t text[32] = {};
+    std::swprintf(text, 32, L"%04u-%02u-%02uT%02u:%02u:%02uZ", unsigned{now.wYear}, unsigned{now.wMonth},
+                  unsigned{now.wDay}, unsigned{now.wHour}, unsigned{now.wMinute}, unsigned{now.wSecond});
+    return text;
+}
+
+PackageList BuildPackageList(const std::vector<DriverPackage>& packages, const InfNameSet& usedInfs,
+                             const std::vector<DeviceBinding>& bindings, LangId language,
+                             const std::wstring& targetRoot) {
+    PackageList list;
+    list.TargetRoot = targetRoot;
+    list.ReadTime = CurrentUtcTime();
+
+    std::map<std::wstring, std::vector<ListedDevice>, InfNameLess> devicesByInf;
+    for (const DeviceBinding& binding : bindings)
+        devicesByInf[binding.InfName].push_back({binding.InstanceId, binding.Running});
+
+    // As the console's cleanup decides: boot-critical packages are never its candidates.
+    const std::vector<PackageVerdict> verdicts = FindOldVersions(packages, usedInfs, bindings, false, InfNameSet());
+    DriverStoreLocator locator(targetRoot);
+    list.Packages.reserve(packages.size());
+    for (std::size_t i = 0; i < packages.size(); ++i) {
+        const PackageVerdict& verdict = verdicts[i];
+        ListedPackage entry;
+        entry.Package = packages[i];
+        // Scripts see no provider as an empty one, never the interface's placeholder.
+        if (EqualsIgnoreCase(entry.Package.Provider, kProviderNotSpecified)) entry.Package.Provider.clear();
+        entry.StoreFolder = locator.Locate(packages[i]);
+        if (const auto devices = devicesByInf.find(packages[i].PublishedName); devices != devicesByInf.end())
+            entry.Devices = devices->second;
+        entry.Verdict = verdict.Reason;
+        entry.VerdictText = DescribeReason(language, verdict, packages);
+        if (HasReplacement(verdict.Reason) && verdict.Candidate.ReplacementIndex < packages.size())
+            entry.ReplacementName = packages[verdict.Candidate.ReplacementIndex].PublishedName;
+        list.Packages.push_back(std::move(entry));
+    }
+    return list;
+}
