@@ -1,7 +1,8 @@
 #pragma once
 // What the tree's items stand for, shared by the rebuild and the tree's
-// notifications: an item's record, its check image, a walk over items, and a
-// scope in which the program's own changes to the tree are not user actions.
+// notifications: an item's record, its check image, a walk over items, a
+// direct line to the control for bulk item traffic, and a scope in which the
+// program's own changes to the tree are not user actions.
 #include <windows.h>
 
 #include <commctrl.h>
