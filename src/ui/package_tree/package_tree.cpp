@@ -72,7 +72,7 @@ struct InsertedItems {
     HTREEITEM FirstVisible = nullptr;  // the view's first visible key
 };
 
-HTREEITEM InsertNode(AppState& state, HWND tree, HTREEITEM parent, const std::wstring& text,
+HTREEITEM InsertNode(AppState& state, const TreeControl& tree, HTREEITEM parent, const std::wstring& text,
                      std::unique_ptr<TreeNodeData> node, const RebuildPlan& plan, InsertedItems& inserted) {
     TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
@@ -82,14 +82,14 @@ HTREEITEM InsertNode(AppState& state, HWND tree, HTREEITEM parent, const std::ws
     insert.item.stateMask = TVIS_STATEIMAGEMASK | TVIS_BOLD;
     insert.item.state = INDEXTOSTATEIMAGEMASK(CheckImageOf(*node));
     insert.item.lParam = reinterpret_cast<LPARAM>(node.get());
-    const HTREEITEM item = TreeView_InsertItem(tree, &insert);
+    const auto item = reinterpret_cast<HTREEITEM>(tree.Call(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (node->Key == plan.View.SelectedKey) inserted.Selected = item;
     if (node->Key == plan.View.FirstVisibleKey) inserted.FirstVisible = item;
     state.TreeNodes.push_back(std::move(node));
     return item;
 }
 
-void InsertPackages(AppState& state, HWND tree, HTREEITEM parent, std::vector<DriverPackage*> packages,
+void InsertPackages(AppState& state, const TreeControl& tree, HTREEITEM parent, std::vector<DriverPackage*> packages,
                     const RebuildPlan& plan, InsertedItems& inserted) {
     std::vector<std::pair<std::wstring, DriverPackage*>> labelled;
     for (DriverPackage* package : packages) labelled.emplace_back(PackageLabel(*package), package);
@@ -106,9 +106,9 @@ void InsertPackages(AppState& state, HWND tree, HTREEITEM parent, std::vector<Dr
     }
 }
 
-HTREEITEM InsertGroup(AppState& state, HWND tree, HTREEITEM parent, TreeNodeKind kind, const std::wstring& key,
-                      const std::wstring& text, const std::vector<DriverPackage*>& packages, const RebuildPlan& plan,
-                      InsertedItems& inserted) {
+HTREEITEM InsertGroup(AppState& state, const TreeControl& tree, HTREEITEM parent, TreeNodeKind kind,
+                      const std::wstring& key, const std::wstring& text, const std::vector<DriverPackage*>& packages,
+                      const RebuildPlan& plan, InsertedItems& inserted) {
     auto node = std::make_unique<TreeNodeData>();
     node->Kind = kind;
     node->Key = key;
@@ -116,11 +116,15 @@ HTREEITEM InsertGroup(AppState& state, HWND tree, HTREEITEM parent, TreeNodeKind
     return InsertNode(state, tree, parent, text, std::move(node), plan, inserted);
 }
 
-void ExpandByPlan(HWND tree, HTREEITEM group, const RebuildPlan& plan) {
-    if (plan.ShouldExpand(*NodeOf(tree, group))) TreeView_Expand(tree, group, TVE_EXPAND);
+void ExpandByPlan(const TreeControl& tree, HTREEITEM group, const RebuildPlan& plan) {
+    TreeNodeData* node = nullptr;
+    bool expanded = false;
+    if (tree.Read(group, node, expanded) && node && plan.ShouldExpand(*node))
+        tree.Call(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(group));
 }
 
-InsertedItems InsertGroups(AppState& state, HWND tree, const PackageGroups& groups, const RebuildPlan& plan) {
+InsertedItems InsertGroups(AppState& state, const TreeControl& tree, const PackageGroups& groups,
+                           const RebuildPlan& plan) {
     InsertedItems inserted;
     for (const auto& [className, classGroup] : groups) {
         const std::wstring classKey = L"G|" + className;
@@ -194,9 +198,10 @@ void RebuildTree(AppState& state, const PackageTreeView* view) {
     {
         TreeEventsSuppressed suppressed(state);
         ::SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
-        TreeView_DeleteAllItems(tree);
+        const TreeControl control(tree);
+        control.Call(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
         state.TreeNodes.clear();
-        const InsertedItems inserted = InsertGroups(state, tree, GroupMatchingPackages(state, plan.Query), plan);
+        const InsertedItems inserted = InsertGroups(state, control, GroupMatchingPackages(state, plan.Query), plan);
         RestoreSelection(state, tree, plan.View, inserted);
         if (inserted.FirstVisible) TreeView_Select(tree, inserted.FirstVisible, TVGN_FIRSTVISIBLE);
     }
@@ -206,16 +211,22 @@ void RebuildTree(AppState& state, const PackageTreeView* view) {
 }
 
 PackageTreeView CapturePackageTree(AppState& state) {
-    HWND tree = ::GetDlgItem(state.MainWindow, IDC_PACKAGE_TREE);
+    const TreeControl tree(::GetDlgItem(state.MainWindow, IDC_PACKAGE_TREE));
     PackageTreeView view;
     view.SearchText = SearchQuery(state);
     view.ShowsSelectedSummary = state.Details.Key == kSelectedPackagesKey;
-    if (const TreeNodeData* selected = NodeOf(tree, TreeView_GetSelection(tree))) view.SelectedKey = selected->Key;
-    if (const TreeNodeData* top = NodeOf(tree, TreeView_GetFirstVisible(tree))) view.FirstVisibleKey = top->Key;
-    ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, const TreeNodeData& node) {
-        if (node.Kind != TreeNodeKind::Package)
-            view.Expanded[node.Key] = (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
-    });
+    TreeNodeData* node = nullptr;
+    bool expanded = false;
+    if (tree.Read(tree.Next(nullptr, TVGN_CARET), node, expanded) && node) view.SelectedKey = node->Key;
+    if (tree.Read(tree.Next(nullptr, TVGN_FIRSTVISIBLE), node, expanded) && node) view.FirstVisibleKey = node->Key;
+    // Class items hold provider items, which hold the packages: only the two
+    // upper levels have an expanded state, so the packages are not visited.
+    for (HTREEITEM group = tree.Next(nullptr, TVGN_ROOT); group; group = tree.Next(group, TVGN_NEXT)) {
+        if (tree.Read(group, node, expanded) && node) view.Expanded[node->Key] = expanded;
+        for (HTREEITEM inner = tree.Next(group, TVGN_CHILD); inner; inner = tree.Next(inner, TVGN_NEXT)) {
+            if (tree.Read(inner, node, expanded) && node) view.Expanded[node->Key] = expanded;
+        }
+    }
     return view;
 }
 
