@@ -13,7 +13,20 @@ fi
 export WINEDEBUG="${WINEDEBUG:--all}"
 output=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX") || exit 125
 trap 'rm -f "$output"' EXIT
-code=0
-"${WINE64:-/usr/lib/wine/wine64}" "$@" >"$output" 2>&1 || code=$?
+
+run() {
+  code=0
+  "${WINE64:-/usr/lib/wine/wine64}" "$@" >"$output" 2>&1 || code=$?
+}
+
+run "$@"
+# Every program of the build writes something before it can fail (a test
+# program its banner first of all). A failure with no output at all is Wine
+# that never reached the program, seen once in hundreds of runs on a loaded
+# machine; that start alone is repeated, and said so.
+if [ "$code" -ne 0 ] && [ ! -s "$output" ]; then
+  echo "wine-run.sh: Wine ended with code $code before the program wrote anything; starting it once more"
+  run "$@"
+fi
 cat "$output"
 exit "$code"
