@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "console/console_output.h"
-#include "console/current_packages.h"
+#include "console/target_packages.h"
 #include "operations/backup_export.h"
 #include "operations/seven_zip_locator.h"
 #include "platform/path_rules.h"

@@ -6,12 +6,12 @@
 #include <limits>
 #include <vector>
 
-#include "analysis/current_bindings.h"
 #include "analysis/old_version_detection.h"
 #include "console/console_output.h"
-#include "console/current_packages.h"
+#include "console/target_packages.h"
 #include "operations/oem_uninstall.h"
 #include "operations/removal_summary.h"
+#include "platform/hibernation_file.h"
 #include "platform/package_text.h"
 
 namespace {
@@ -79,8 +79,17 @@ void PrintCandidateLine(const ConsoleState& state, const DriverPackage& candidat
 }
 
 int RunConsoleCleanup(ConsoleState& state, bool remove) {
-    return RunConsoleCleanup(state, remove, [](const DriverPackage& package, std::wstring& error) {
-        return UninstallOemPackage(package, false, error);
+    if (state.TargetIsCurrent) {
+        return RunConsoleCleanup(state, remove, [](const DriverPackage& package, std::wstring& error) {
+            return UninstallOemPackage(package, false, error);
+        });
+    }
+    // One image session for every removal, opened at the first: listing the
+    // packages needs a session of its own before it.
+    DismSessionScope session(state.Dism);
+    return RunConsoleCleanup(state, remove, [&state, &session](const DriverPackage& package, std::wstring& error) {
+        return (session.Handle() != 0 || session.Open(state.TargetRoot, error)) &&
+               RemoveOfflinePackage(state.Dism, session.Handle(), package, error);
     });
 }
 
@@ -90,17 +99,17 @@ int RunConsoleCleanup(ConsoleState& state, bool remove, const PackageRemover& re
     if (!ReadPackagesForConsole(state, packages)) return 4;
 
     WriteConsoleLine(GetText(language, 100));
-    InfNameSet usedInfs;
-    std::uint64_t devicesExamined = 0;
-    std::wstring error;
-    std::vector<DeviceBinding> bindings;
-    if (!ReadCurrentBindings(usedInfs, devicesExamined, error, &bindings, false)) {
-        LogConsoleEvent(state, L"Консольная очистка отменена: " + error);
-        WriteConsoleError(error);
+    // Unverified bindings end the run on either kind of target: an offline
+    // Windows allows only forced removal.
+    const BindingSnapshot snapshot = ReadTargetBindings(state, false);
+    if (!snapshot.Verified) {
+        LogConsoleEvent(state, L"Консольная очистка отменена: " + snapshot.Error);
+        WriteConsoleError(snapshot.Error);
         return 4;
     }
     // The console never removes boot-critical packages, whatever the stored options say.
-    const std::vector<PackageVerdict> verdicts = FindOldVersions(packages, usedInfs, bindings, false, InfNameSet());
+    const std::vector<PackageVerdict> verdicts =
+        FindOldVersions(packages, snapshot.UsedInfs, snapshot.Bindings, false, InfNameSet());
 
     std::vector<CleanupCandidate> candidates;
     for (std::size_t i = 0; i < packages.size(); ++i) {
@@ -128,5 +137,10 @@ int RunConsoleCleanup(ConsoleState& state, bool remove, const PackageRemover& re
     }
     WriteConsoleLine(GetText(language, 180) + FormatSizeMB(total, language));
     if (!remove) return 0;
+    if (!state.TargetIsCurrent && IsHibernatedWindows(state.TargetRoot)) {
+        LogConsoleEvent(state, HibernationRefusalLogLine(state.TargetRoot));
+        WriteConsoleError(GetText(language, 261));
+        return 4;
+    }
     return RemoveCandidates(state, packages, candidates, removePackage);
 }

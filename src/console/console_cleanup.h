@@ -1,5 +1,5 @@
 #pragma once
-// "cleanup-preview" and "cleanup": the old versions of the running Windows'
+// "cleanup-preview" and "cleanup": the old versions of the target Windows'
 // third-party packages that a newer, confirmed package replaces.
 #include <functional>
 #include <string>
@@ -10,10 +10,12 @@
 // Removes one package; false with a complete error text.
 using PackageRemover = std::function<bool(const DriverPackage& package, std::wstring& error)>;
 
-// Lists the candidates and, with `remove`, removes each without force (Windows
-// keeps a package a device still uses). Exit code 0, or with removal errors 3
-// (something was removed) or 4 (nothing was); 4 also when the packages or the
-// device bindings cannot be read.
+// Lists the candidates and, with `remove`, removes each: from the running
+// Windows without force (Windows keeps a package a device still uses), from an
+// offline one through DISM, never while that Windows is hibernated. Exit code
+// 0, or with removal errors 3 (something was removed) or 4 (nothing was); 4
+// also when the packages or the device bindings cannot be read, and when a
+// hibernated Windows refuses the removal.
 int RunConsoleCleanup(ConsoleState& state, bool remove);
 // The same with another way to remove each candidate.
 int RunConsoleCleanup(ConsoleState& state, bool remove, const PackageRemover& removePackage);

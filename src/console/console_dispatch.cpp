@@ -13,6 +13,7 @@
 #include "console/elevation.h"
 #include "console/relay_file.h"
 #include "console/self_test.h"
+#include "console/target_packages.h"
 #include "core/command_line.h"
 #include "core/event_log.h"
 
@@ -83,9 +84,14 @@ ConsoleDispatchResult DispatchConsoleMode(const std::wstring& /*commandTail*/, L
         state.LogPath = TempFilePath(L"Quillbay.log");
         state.Caller = OpenRelayCaller(command.RelayPath);
         std::wstring error;
-        const bool dismReady = state.Dism.Initialize(TempFilePath(L"Quillbay-DISM.log"), error);
+        const bool targetKnown = ChooseConsoleTarget(state, command.TargetRoot, error);
+        const bool dismReady = targetKnown && state.Dism.Initialize(TempFilePath(L"Quillbay-DISM.log"), error);
         if (!state.Dism.LogRefusal().empty()) LogConsoleEvent(state, state.Dism.LogRefusal());
-        if (!dismReady) {
+        if (!targetKnown) {
+            LogConsoleEvent(state, error);
+            WriteConsoleError(error);
+            exitCode = 2;
+        } else if (!dismReady) {
             LogConsoleEvent(state, error);
             if (command.Command == ConsoleCommand::SelfTest) {
                 ShowDismInitFailure(error, state.LogPath);

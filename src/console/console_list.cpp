@@ -2,9 +2,8 @@
 
 #include <vector>
 
-#include "analysis/current_bindings.h"
 #include "console/console_output.h"
-#include "console/current_packages.h"
+#include "console/target_packages.h"
 #include "console/package_list.h"
 #include "console/package_list_csv.h"
 #include "console/package_list_json.h"
@@ -33,13 +32,12 @@ int RunConsoleList(ConsoleState& state, ListFormat format, const std::wstring& o
     std::vector<DriverPackage> packages;
     std::wstring error;
     // Nothing but the list goes to the output stream: a script reads it whole.
-    if (!LoadCurrentPackages(state, packages, error)) return ReadFailed(state, error);
-    InfNameSet usedInfs;
-    std::uint64_t devicesExamined = 0;
-    std::vector<DeviceBinding> bindings;
-    if (!ReadCurrentBindings(usedInfs, devicesExamined, error, &bindings, true)) return ReadFailed(state, error);
+    if (!LoadTargetPackages(state, packages, error)) return ReadFailed(state, error);
+    const BindingSnapshot snapshot = ReadTargetBindings(state, true);
+    if (!snapshot.Verified) return ReadFailed(state, snapshot.Error);
 
-    const PackageList list = BuildPackageList(packages, usedInfs, bindings, state.Language, state.TargetRoot);
+    const PackageList list = BuildPackageList(packages, snapshot.UsedInfs, snapshot.Bindings, state.Language,
+                                              state.TargetRoot, state.TargetIsCurrent);
     const std::wstring text = Format(list, format, state.Language);
     if (outputPath.empty()) {
         WriteConsoleText(text, false);

@@ -10,6 +10,7 @@
 #include "platform/argument_quoting.h"
 #include "platform/module_path.h"
 #include "platform/portable_path.h"
+#include "platform/target_windows.h"
 
 namespace {
 
@@ -25,17 +26,18 @@ std::wstring FailureText(DWORD error, LangId language) {
 
 std::vector<std::wstring> RelayArguments(const CommandLine& command) {
     std::vector<std::wstring> arguments = command.Arguments;
-    const bool takesPath = command.Command == ConsoleCommand::Backup || command.Command == ConsoleCommand::SelfTest;
-    if (takesPath && arguments.size() == 2) {
-        // Unchanged when it cannot be made absolute: the copy then reports it.
-        const std::wstring absolute = PortableAbsolutePath(command.Argument);
-        if (!absolute.empty()) arguments[1] = absolute;
-    }
-    if (command.Command == ConsoleCommand::List && !command.OutputPath.empty() &&
-        command.OutputIndex < arguments.size()) {
-        const std::wstring absolute = PortableAbsolutePath(command.OutputPath);
-        if (!absolute.empty()) arguments[command.OutputIndex] = absolute;
-    }
+    // Unchanged when it cannot be made absolute: the copy then reports it.
+    const auto makeAbsolute = [&arguments](size_t index, const std::wstring& path) {
+        if (index == 0 || index >= arguments.size()) return;
+        const std::wstring absolute = PortableAbsolutePath(path);
+        if (!absolute.empty()) arguments[index] = absolute;
+    };
+    if (command.Command == ConsoleCommand::Backup || command.Command == ConsoleCommand::SelfTest)
+        makeAbsolute(command.ArgumentIndex, command.Argument);
+    if (command.Command == ConsoleCommand::List && !command.OutputPath.empty())
+        makeAbsolute(command.OutputIndex, command.OutputPath);
+    // A bare drive stays the drive's root rather than its current folder.
+    if (!command.TargetRoot.empty()) makeAbsolute(command.TargetIndex, NormalizeTargetRoot(command.TargetRoot));
     return arguments;
 }
 

@@ -10,6 +10,7 @@ struct ConsoleState {
     LangId Language = 1;
     std::wstring LogPath;
     std::wstring TargetRoot;
+    bool TargetIsCurrent = true;  // the running Windows, else the offline one under TargetRoot
     DismSession Dism;
     // The unelevated process that relayed the command, while it waits for us.
     KernelHandle Caller;

@@ -44,9 +44,10 @@ std::wstring CurrentUtcTime() {
 
 PackageList BuildPackageList(const std::vector<DriverPackage>& packages, const InfNameSet& usedInfs,
                              const std::vector<DeviceBinding>& bindings, LangId language,
-                             const std::wstring& targetRoot) {
+                             const std::wstring& targetRoot, bool online) {
     PackageList list;
     list.TargetRoot = targetRoot;
+    list.Online = online;
     list.ReadTime = CurrentUtcTime();
 
     std::map<std::wstring, std::vector<ListedDevice>, InfNameLess> devicesByInf;

@@ -36,10 +36,10 @@ struct PackageList {
 
 // One entry per package, in list order, with the old-version verdicts the
 // console's cleanup would reach (boot-critical packages stay protected).
-// `bindings` holds every device with a driver, running or not.
+// `bindings` holds every device with a driver, running or not (none offline).
 PackageList BuildPackageList(const std::vector<DriverPackage>& packages, const InfNameSet& usedInfs,
                              const std::vector<DeviceBinding>& bindings, LangId language,
-                             const std::wstring& targetRoot);
+                             const std::wstring& targetRoot, bool online);
 
 // The verdict's stable name for scripts, e.g. "ConfirmedReplacement".
 const wchar_t* VerdictCode(RemovalReason reason);

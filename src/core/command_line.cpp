@@ -60,6 +60,28 @@ bool ReadListOptions(const std::vector<std::wstring>& rest, CommandLine& result,
     return true;
 }
 
+bool TakesTarget(const std::wstring& command) {
+    return TokenEquals(command, L"list") || TokenEquals(command, L"backup") ||
+           TokenEquals(command, L"cleanup-preview") || TokenEquals(command, L"cleanup");
+}
+
+// Takes "--target ROOT" out of the words after the command, wherever it stands;
+// false (with `bad`) when it lacks a root or comes twice.
+bool TakeTarget(std::vector<std::wstring>& rest, CommandLine& result, std::wstring& bad) {
+    for (size_t i = 1; i < rest.size(); ++i) {
+        if (!TokenEquals(rest[i], L"--target")) continue;
+        if (!result.TargetRoot.empty() || i + 1 >= rest.size() || TrimWhitespace(rest[i + 1]).empty()) {
+            bad = rest[i];
+            return false;
+        }
+        result.TargetRoot = TrimWhitespace(rest[i + 1]);
+        result.TargetIndex = i + 1;
+        rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(i), rest.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        --i;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::wstring BackupArchiveArgument(const std::wstring& argument) {
@@ -86,28 +108,42 @@ CommandLine ClassifyArguments(const std::vector<std::wstring>& arguments,
     result.Arguments = rest;
     if (rest.empty()) return result;
 
+    std::wstring bad = rest.front();  // what an invalid command line names
+    const auto invalid = [&result, &bad] {
+        CommandLine invalidLine = Invalid(bad);
+        invalidLine.RelayPath = result.RelayPath;
+        invalidLine.Arguments = result.Arguments;
+        return invalidLine;
+    };
+    if (TakesTarget(rest.front()) && !TakeTarget(rest, result, bad)) return invalid();
+
+    // A place among the remaining words, as a place among the arguments as given.
+    const auto givenIndex = [&result](size_t index) {
+        return result.TargetIndex != 0 && index + 1 >= result.TargetIndex ? index + 2 : index;
+    };
     const std::wstring& first = rest.front();
     const size_t count = rest.size();
-    std::wstring bad = first;  // what an invalid command line names
     if ((TokenEquals(first, L"help") || TokenEquals(first, L"--help") || TokenEquals(first, L"/?")) && count == 1) {
         result.Command = ConsoleCommand::Help;
     } else if (TokenEquals(first, L"backup") && count == 2 && !TrimWhitespace(rest[1]).empty()) {
         result.Command = ConsoleCommand::Backup;
         result.Argument = BackupArchiveArgument(rest[1]);
+        result.ArgumentIndex = givenIndex(1);
     } else if (TokenEquals(first, L"cleanup-preview") && count == 1) {
         result.Command = ConsoleCommand::CleanupPreview;
     } else if (TokenEquals(first, L"cleanup") && count == 1) {
         result.Command = ConsoleCommand::Cleanup;
     } else if (TokenEquals(first, L"list") && ReadListOptions(rest, result, bad)) {
         result.Command = ConsoleCommand::List;
+        if (!result.OutputPath.empty()) result.OutputIndex = givenIndex(result.OutputIndex);
     } else if (TokenEquals(first, L"--self-test") && (count == 1 || count == 2)) {
         result.Command = ConsoleCommand::SelfTest;
-        if (count == 2) result.Argument = rest[1];
+        if (count == 2) {
+            result.Argument = rest[1];
+            result.ArgumentIndex = 1;
+        }
     } else {
-        CommandLine invalid = Invalid(bad);
-        invalid.RelayPath = relayPath;
-        invalid.Arguments = rest;
-        return invalid;
+        return invalid();
     }
     return result;
 }

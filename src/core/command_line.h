@@ -12,6 +12,7 @@ enum class ListFormat { Text, Csv, Json };
 struct CommandLine {
     ConsoleCommand Command = ConsoleCommand::None;
     std::wstring Argument;
+    size_t ArgumentIndex = 0;  // the place of Argument's word in Arguments; 0: none
     std::wstring RelayPath;
     std::wstring BadArgument;
     // "list": the format and, when the list goes to a file, its path as given
@@ -19,6 +20,10 @@ struct CommandLine {
     ListFormat Format = ListFormat::Text;
     std::wstring OutputPath;
     size_t OutputIndex = 0;
+    // "list", "backup", "cleanup-preview", "cleanup": the root of an offline
+    // Windows as given, empty for the running one (TargetIndex: its place in Arguments).
+    std::wstring TargetRoot;
+    size_t TargetIndex = 0;
     // The arguments as given, without the relay pair and the relaunch marker.
     std::vector<std::wstring> Arguments;
 };

@@ -9,7 +9,7 @@ using LangId = std::uint32_t;
 using TextId = std::uint32_t;
 
 inline constexpr LangId kLanguageCount = 8;
-inline constexpr TextId kTextRowCount = 270;
+inline constexpr TextId kTextRowCount = 271;
 
 // Never null: out-of-range ids and empty rows give "", missing cells give Russian.
 const wchar_t* GetText(LangId language, TextId id);

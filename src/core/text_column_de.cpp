@@ -272,4 +272,5 @@ const wchar_t* const kTextsGerman[kTextRowCount] = {
     /* 267 */ L"Zu entfernende Pakete",
     /* 268 */ L"Alle Treiberpakete von Drittanbietern mit der Bewertung alter Versionen auflisten: als Text oder als CSV oder JSON für Skripte.",
     /* 269 */ L"Die Liste konnte nicht in die Datei geschrieben werden: ",
+    /* 270 */ L"Mit list, backup, cleanup-preview und cleanup: mit dem Offline-Windows arbeiten, das unter diesem Ordner installiert ist (zum Beispiel auf einem Datenträger, der in Windows PE sichtbar ist), statt mit dem laufenden Windows.",
 };

@@ -272,4 +272,5 @@ const wchar_t* const kTextsEnglish[kTextRowCount] = {
     /* 267 */ L"Packages to remove",
     /* 268 */ L"List every third-party driver package with its old-version verdict: as text, or as CSV or JSON for scripts.",
     /* 269 */ L"Could not write the list to the file: ",
+    /* 270 */ L"With list, backup, cleanup-preview and cleanup: work on the offline Windows installed under that folder (for example, a disk seen from Windows PE) instead of the running one.",
 };

@@ -272,4 +272,5 @@ const wchar_t* const kTextsFrench[kTextRowCount] = {
     /* 267 */ L"Paquets à supprimer",
     /* 268 */ L"Lister tous les paquets de pilotes tiers avec le verdict sur les anciennes versions : en texte, ou en CSV ou JSON pour les scripts.",
     /* 269 */ L"Impossible d'écrire la liste dans le fichier : ",
+    /* 270 */ L"Avec list, backup, cleanup-preview et cleanup : agir sur le Windows hors ligne installé dans ce dossier (par exemple un disque vu depuis Windows PE) au lieu du Windows en cours d'exécution.",
 };

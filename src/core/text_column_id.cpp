@@ -272,4 +272,5 @@ const wchar_t* const kTextsIndonesian[kTextRowCount] = {
     /* 267 */ L"Paket yang akan dihapus",
     /* 268 */ L"Tampilkan semua paket driver pihak ketiga beserta penilaian versi lamanya: sebagai teks, atau sebagai CSV atau JSON untuk skrip.",
     /* 269 */ L"Tidak dapat menulis daftar ke file: ",
+    /* 270 */ L"Dengan list, backup, cleanup-preview, dan cleanup: bekerja pada Windows offline yang terpasang di folder tersebut (misalnya disk yang terlihat dari Windows PE), bukan pada Windows yang sedang berjalan.",
 };

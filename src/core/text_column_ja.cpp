@@ -272,4 +272,5 @@ const wchar_t* const kTextsJapanese[kTextRowCount] = {
     /* 267 */ L"削除するパッケージ",
     /* 268 */ L"すべてのサードパーティ製ドライバー パッケージを旧バージョンの判定とともに一覧表示します。テキスト、またはスクリプト向けの CSV か JSON で出力します。",
     /* 269 */ L"一覧をファイルに書き込めませんでした：",
+    /* 270 */ L"list、backup、cleanup-preview、cleanup と組み合わせて使用します: 実行中の Windows ではなく、そのフォルダーにインストールされているオフラインの Windows (Windows PE から見えるディスクなど) を対象にします。",
 };

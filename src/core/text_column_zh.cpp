@@ -272,4 +272,5 @@ const wchar_t* const kTextsChinese[kTextRowCount] = {
     /* 267 */ L"要删除的驱动包",
     /* 268 */ L"列出所有第三方驱动程序包及其旧版本判定：以文本形式，或以供脚本使用的 CSV 或 JSON 格式。",
     /* 269 */ L"无法将列表写入文件：",
+    /* 270 */ L"与 list、backup、cleanup-preview 和 cleanup 一起使用：处理安装在该文件夹下的脱机 Windows（例如从 Windows PE 中看到的磁盘），而不是正在运行的 Windows。",
 };

@@ -8,6 +8,7 @@ std::wstring BuildUsageText(LangId language) {
            L"\r\n\r\n" + program + L" cleanup-preview\r\n    " + text(157) +
            L"\r\n\r\n" + program + L" cleanup\r\n    " + text(158) +
            L"\r\n\r\n" + program + L" list [--format text|csv|json] [--output FILE]\r\n    " + text(268) +
+           L"\r\n\r\n" + program + L" cleanup-preview --target D:\\\r\n    " + text(270) +
            L"\r\n\r\n" + program + L" help | --help | /?\r\n    " + text(159) +
            L"\r\n\r\n" + text(160) + L"\r\n" + text(161) + L"\r\n\r\n" + text(162);
 }

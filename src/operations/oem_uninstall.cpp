@@ -18,3 +18,11 @@ bool UninstallOemPackage(const DriverPackage& package, bool forced, std::wstring
     error = L"SetupUninstallOEMInf(" + name + L"): " + FormatSystemError(code);
     return false;
 }
+
+bool RemoveOfflinePackage(DismSession& dism, dism::Session session, const DriverPackage& package,
+                          std::wstring& error) {
+    const HRESULT hr = dism.Api().DismRemoveDriver(session, package.PublishedName.c_str());
+    if (SUCCEEDED(hr)) return true;
+    error = L"DismRemoveDriver(" + package.PublishedName + L"): " + dism.DescribeDismError(hr);
+    return false;
+}

@@ -100,10 +100,7 @@ private:
 
     bool Remove(const DriverPackage& package, bool forced, std::wstring& error) const {
         if (scope_.Target.IsCurrent) return UninstallOemPackage(package, forced, error);
-        const HRESULT hr = dism_.Api().DismRemoveDriver(session_.Handle(), package.PublishedName.c_str());
-        if (SUCCEEDED(hr)) return true;
-        error = L"DismRemoveDriver(" + package.PublishedName + L"): " + dism_.DescribeDismError(hr);
-        return false;
+        return RemoveOfflinePackage(dism_, session_.Handle(), package, error);
     }
 
     bool Cancelled() const { return callbacks_.Cancelled && callbacks_.Cancelled(); }

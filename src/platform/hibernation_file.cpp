@@ -23,3 +23,7 @@ bool IsHibernatedWindows(const std::wstring& root) {
     if (read < sizeof signature) return false;
     return std::memcmp(signature, "hibr", 4) == 0 || std::memcmp(signature, "HIBR", 4) == 0;
 }
+
+std::wstring HibernationRefusalLogLine(const std::wstring& root) {
+    return L"Офлайн-Windows в гибернации или после быстрого запуска (hiberfil.sys), изменения отменены: " + root;
+}

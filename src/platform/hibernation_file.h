@@ -10,3 +10,6 @@
 // as hibernated: its state cannot be known. A missing or shorter file, or no
 // root at all, does not.
 [[nodiscard]] bool IsHibernatedWindows(const std::wstring& root);
+
+// The log line of a change refused for that reason.
+std::wstring HibernationRefusalLogLine(const std::wstring& root);

@@ -40,6 +40,13 @@ bool IsBareDrive(const std::wstring& text) {
     return text.size() == 2 && text[1] == L':';
 }
 
+bool FolderIdentity(const std::wstring& folder, BY_HANDLE_FILE_INFORMATION& identity) {
+    const FileHandle handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle && ::GetFileInformationByHandle(handle.get(), &identity) != FALSE;
+}
+
 }  // namespace
 
 bool IsWindowsRoot(const std::wstring& root) {
@@ -47,6 +54,17 @@ bool IsWindowsRoot(const std::wstring& root) {
     if (root.empty()) return false;
     const fs::path system32 = fs::path(root) / L"Windows\\System32";
     return PathExists(system32 / L"Config\\SYSTEM") && PathExists(system32 / L"DriverStore");
+}
+
+bool IsRunningWindowsRoot(const std::wstring& root) {
+    wchar_t windowsFolder[MAX_PATH] = {};
+    const UINT length = ::GetWindowsDirectoryW(windowsFolder, MAX_PATH);
+    BY_HANDLE_FILE_INFORMATION running{};
+    BY_HANDLE_FILE_INFORMATION chosen{};
+    return length > 0 && length < MAX_PATH && FolderIdentity(windowsFolder, running) &&
+           FolderIdentity((fs::path(root) / L"Windows").wstring(), chosen) &&
+           running.dwVolumeSerialNumber == chosen.dwVolumeSerialNumber &&
+           running.nFileIndexHigh == chosen.nFileIndexHigh && running.nFileIndexLow == chosen.nFileIndexLow;
 }
 
 std::wstring NormalizeTargetRoot(const std::wstring& folder) {

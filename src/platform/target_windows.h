@@ -20,6 +20,11 @@ struct TargetWindows {
 // exist; nothing is opened.
 bool IsWindowsRoot(const std::wstring& root);
 
+// `root`\Windows is the folder the running Windows runs from: the same folder on
+// disk, however the path names it (another case, a drive letter of a subst or a
+// share); false when either cannot be opened.
+bool IsRunningWindowsRoot(const std::wstring& root);
+
 // The root a chosen folder stands for: lexically normalised, a chosen Windows
 // folder replaced by its parent, a bare drive given its backslash ("D:" -> "D:\").
 std::wstring NormalizeTargetRoot(const std::wstring& folder);

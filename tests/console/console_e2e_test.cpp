@@ -44,7 +44,9 @@ TEST(ConsoleE2E, HelpAndErrorsAreWrittenAsUtf8InTheStoredLanguage) {
                                                "    " + Utf8Text(157), "", "Quillbay.exe cleanup",
                                                "    " + Utf8Text(158), "",
                                                "Quillbay.exe list [--format text|csv|json] [--output FILE]",
-                                               "    " + Utf8Text(268), "", "Quillbay.exe help | --help | /?",
+                                               "    " + Utf8Text(268), "",
+                                               "Quillbay.exe cleanup-preview --target D:\\", "    " + Utf8Text(270), "",
+                                               "Quillbay.exe help | --help | /?",
                                                "    " + Utf8Text(159), "", Utf8Text(160), Utf8Text(161), ""};
     ASSERT_GE(lines.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << "line " << i;

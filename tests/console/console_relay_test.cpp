@@ -252,7 +252,7 @@ TEST(ConsoleRelay, TheCopyStartsInTheCallersFolderWithAbsolutePathsAndSharesForM
     const std::wstring shared = L"\\\\qbsrv\\share" + local.substr(2);
 
     struct Case {
-        const wchar_t* commandLine;
+        std::wstring commandLine;
         wchar_t mapped;
         std::vector<std::wstring> arguments;  // then the relay pair
         std::wstring directory;
@@ -264,12 +264,19 @@ TEST(ConsoleRelay, TheCopyStartsInTheCallersFolderWithAbsolutePathsAndSharesForM
         {L"Quillbay.exe cleanup --elevation-relaunch", 0, {L"cleanup"}, local},
         {L"Quillbay.exe list --output rel\\inv.csv --format csv", local[0],
          {L"list", L"--output", shared + L"\\rel\\inv.csv", L"--format", L"csv"}, shared},
+        // The target root is resolved where it was typed, wherever the pair stands.
+        {L"Quillbay.exe backup --target offline rel\\drivers", 0,
+         {L"backup", L"--target", local + L"\\offline", local + L"\\rel\\drivers.7z"}, local},
+        {L"Quillbay.exe list --target offline --output inv.json", local[0],
+         {L"list", L"--target", shared + L"\\offline", L"--output", shared + L"\\inv.json"}, shared},
+        {L"Quillbay.exe cleanup-preview --target " + local.substr(0, 2), 0,
+         {L"cleanup-preview", L"--target", local.substr(0, 3)}, local},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.commandLine));
         g_mappedDrive = c.mapped;
         g_request = {};
-        const RelayResult result = RunConsoleRelay(RelayArguments(ParseCommandLineText(c.commandLine)), 1);
+        const RelayResult result = RunConsoleRelay(RelayArguments(ParseCommandLineText(c.commandLine.c_str())), 1);
         EXPECT_FALSE(result.Started);
         EXPECT_EQ(result.Failure, GetText(1, 168));
         EXPECT_EQ(g_request.Directory, c.directory);

@@ -8,6 +8,8 @@
 #include "console/relay_file.h"
 #include "core/command_line.h"
 #include "core/event_log.h"
+#include "core/text_encoding.h"
+#include "core/text_trim.h"
 #include "core/unique_handle.h"
 #include "test_support.h"
 
@@ -43,6 +45,36 @@ TEST(CommandLineParsing, CommandsAndTheirArgumentCounts) {
     EXPECT_EQ(list.OutputIndex, 2u);
     EXPECT_EQ(Classify({L"list", L"--format", L"json"}).Format, ListFormat::Json);
 
+    // "--target ROOT" anywhere after the four commands that read a Windows.
+    struct Targeted {
+        std::vector<std::wstring> arguments;
+        ConsoleCommand command;
+        size_t targetIndex;
+        std::wstring argument;
+        size_t argumentIndex;
+    };
+    const Targeted targeted[] = {
+        {{L"cleanup", L"--TARGET", L" D:\\ "}, ConsoleCommand::Cleanup, 2, L"", 0},
+        {{L"cleanup-preview", L"--target", L"E:"}, ConsoleCommand::CleanupPreview, 2, L"", 0},
+        {{L"backup", L"--target", L"D:\\", L"x"}, ConsoleCommand::Backup, 2, L"x.7z", 3},
+        {{L"backup", L"x.7z", L"--target", L"D:\\"}, ConsoleCommand::Backup, 3, L"x.7z", 1},
+        {{L"list", L"--target", L"D:\\", L"--output", L"o.csv"}, ConsoleCommand::List, 2, L"", 0},
+        {{L"list", L"--output", L"o.csv", L"--target", L"D:\\"}, ConsoleCommand::List, 4, L"", 0},
+    };
+    for (const Targeted& t : targeted) {
+        const CommandLine parsed = Classify(t.arguments);
+        SCOPED_TRACE(WideToUtf8(t.arguments.back()));
+        EXPECT_EQ(parsed.Command, t.command);
+        EXPECT_EQ(parsed.TargetIndex, t.targetIndex);
+        EXPECT_EQ(parsed.TargetRoot, TrimWhitespace(t.arguments[t.targetIndex]));
+        EXPECT_EQ(parsed.Argument, t.argument);
+        EXPECT_EQ(parsed.ArgumentIndex, t.argumentIndex);
+        EXPECT_EQ(parsed.Arguments, t.arguments);
+        if (t.command == ConsoleCommand::List) {
+            EXPECT_EQ(parsed.Arguments[parsed.OutputIndex], L"o.csv");
+        }
+    }
+
     // A known command with the wrong number of arguments reports the command word.
     struct Bad {
         std::vector<std::wstring> arguments;
@@ -63,7 +95,12 @@ TEST(CommandLineParsing, CommandsAndTheirArgumentCounts) {
         {{L"list", L"--format", L"csv", L"--format", L"json"}, L"--format"},
         {{L"list", L"--output", L" "}, L"--output"},
         {{L"list", L"--output", L"a", L"--output", L"b"}, L"--output"},
-        {{L"list", L"--target", L"D:\\"}, L"--target"},
+        {{L"list", L"--target"}, L"--target"},
+        {{L"list", L"--target", L" "}, L"--target"},
+        {{L"cleanup", L"--target", L"C:\\", L"--target", L"D:\\"}, L"--target"},
+        {{L"backup", L"--target", L"D:\\"}, L"backup"},
+        {{L"help", L"--target", L"D:\\"}, L"help"},
+        {{L"--self-test", L"--target", L"D:\\"}, L"--self-test"},
         {{L"list", L"json"}, L"json"},
         {{L"--console-relay"}, L"--console-relay"},
         {{L"frobnicate"}, L"frobnicate"},

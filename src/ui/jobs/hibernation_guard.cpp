@@ -7,8 +7,7 @@
 
 bool RefuseHibernatedTarget(AppState& state) {
     if (state.TargetIsCurrent || !IsHibernatedWindows(state.TargetRoot)) return false;
-    Log(state.Events, L"Офлайн-Windows в гибернации или после быстрого запуска (hiberfil.sys), изменения отменены: " +
-                          state.TargetRoot);
+    Log(state.Events, HibernationRefusalLogLine(state.TargetRoot));
     ::MessageBoxW(state.MainWindow, GetText(state.Language, 261), L"Quillbay", MB_OK | MB_ICONWARNING);
     return true;
 }

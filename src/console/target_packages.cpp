@@ -1,0 +1,86 @@
+#include "console/target_packages.h"
+
+#include <windows.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "analysis/installed_inventory.h"
+#include "console/console_output.h"
+#include "platform/dism_api.h"
+#include "platform/driver_store_locator.h"
+#include "platform/path_rules.h"
+#include "platform/target_windows.h"
+#include "platform/windows_version.h"
+
+namespace {
+
+constexpr DWORD kLongPath = 32768;
+constexpr TextId kNotWindowsText = 113;
+
+// The drive (or share) root of the Windows folder; empty when it is unknown.
+std::wstring CurrentWindowsRoot() {
+    std::wstring folder(kLongPath, L'\0');
+    const DWORD length = ::GetWindowsDirectoryW(folder.data(), kLongPath);
+    if (length == 0 || length >= kLongPath) return {};
+    folder.resize(length);
+    const std::filesystem::path path(folder);
+    return (path.root_name() / path.root_directory()).wstring();
+}
+
+}  // namespace
+
+bool ChooseConsoleTarget(ConsoleState& state, const std::wstring& given, std::wstring& error) {
+    state.TargetIsCurrent = true;
+    if (given.empty()) return true;
+    // Normalised first so that a bare drive means its root, not its current folder.
+    const std::wstring root = NormalizeTargetRoot(FullPathName(NormalizeTargetRoot(given)));
+    if (IsRunningWindowsRoot(root)) return true;
+    if (!IsWindowsRoot(root)) {
+        error = given + L": " + GetText(state.Language, kNotWindowsText);
+        return false;
+    }
+    state.TargetIsCurrent = false;
+    state.TargetRoot = root;
+    return true;
+}
+
+bool LoadTargetPackages(ConsoleState& state, std::vector<DriverPackage>& packages, std::wstring& error) {
+    packages.clear();
+    if (state.TargetIsCurrent) state.TargetRoot = CurrentWindowsRoot();
+    if (state.TargetRoot.empty()) {
+        error = L"Не удалось определить корень текущей Windows.";
+        return false;
+    }
+    {
+        DismSessionScope session(state.Dism);
+        if (!session.Open(state.TargetIsCurrent ? std::wstring(dism::kOnlineImage) : state.TargetRoot, error))
+            return false;
+        if (!ReadDismDriverPackages(state.Dism, session.Handle(), packages, error)) return false;
+    }  // the session closes before the Driver Store is read
+
+    // Hardware IDs for the offline Windows' own platform, not for the one running.
+    std::optional<OfflineWindowsVersion> offline;
+    if (!state.TargetIsCurrent) {
+        std::wstring unread;
+        offline = ReadOfflineWindowsVersion(state.TargetRoot, unread);
+        if (!unread.empty()) LogConsoleEvent(state, unread);
+    }
+    DriverStoreLocator locator(state.TargetRoot);
+    for (DriverPackage& package : packages) EnrichPackage(package, locator, true, offline ? &*offline : nullptr);
+    std::erase_if(packages, [](const DriverPackage& package) { return !IsOemPackage(package); });
+    return true;
+}
+
+bool ReadPackagesForConsole(ConsoleState& state, std::vector<DriverPackage>& packages) {
+    WriteConsoleLine(GetText(state.Language, 95));
+    std::wstring error;
+    if (LoadTargetPackages(state, packages, error)) return true;
+    LogConsoleEvent(state, error);
+    WriteConsoleError(error);
+    return false;
+}
+
+BindingSnapshot ReadTargetBindings(const ConsoleState& state, bool includeAll) {
+    return ReadBindingSnapshot(TargetWindows{L"", state.TargetRoot, state.TargetIsCurrent}, includeAll);
+}
