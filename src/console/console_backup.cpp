@@ -62,6 +62,7 @@ int RunConsoleBackup(ConsoleState& state, const std::wstring& archivePath) {
     OperationCallbacks callbacks;
     callbacks.LogLine = [&state](const std::wstring& text) { LogConsoleEvent(state, text); };
     callbacks.Cancelled = [&state] { return CallerEnded(state); };
+    callbacks.Progress = [](const std::wstring& text, int percent) { ShowConsoleProgress(percent, text); };
 
     ExportStatistics statistics;
     const bool exported = ExportDriverPackages(request, selection, callbacks, statistics);

@@ -36,13 +36,14 @@ int RemoveCandidates(const ConsoleState& state, const std::vector<DriverPackage>
     const LangId language = state.Language;
     RemovalResult result;
     result.FreeBeforeMeasured = FreeBytes(state.TargetRoot, result.FreeBefore);
-    for (const CleanupCandidate& candidate : candidates) {
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
         if (CallerEnded(state)) {
             LogCallerEnded(state);
             break;
         }
-        const DriverPackage& package = packages[candidate.OldIndex];
+        const DriverPackage& package = packages[candidates[i].OldIndex];
         WriteConsoleLine(GetText(language, 141) + package.PublishedName);
+        ShowConsoleProgress(static_cast<int>(i * 100 / candidates.size()), GetText(language, 141) + package.PublishedName);
         std::wstring error;
         if (removePackage(package, error)) {
             ++result.Removed;

@@ -17,6 +17,7 @@ namespace {
 
 constexpr DWORD kLongPath = 32768;
 constexpr TextId kNotWindowsText = 113;
+constexpr TextId kReadingText = 95;
 
 // The drive (or share) root of the Windows folder; empty when it is unknown.
 std::wstring CurrentWindowsRoot() {
@@ -67,13 +68,19 @@ bool LoadTargetPackages(ConsoleState& state, std::vector<DriverPackage>& package
         if (!unread.empty()) LogConsoleEvent(state, unread);
     }
     DriverStoreLocator locator(state.TargetRoot);
-    for (DriverPackage& package : packages) EnrichPackage(package, locator, true, offline ? &*offline : nullptr);
+    // Measuring the sizes of a large store takes minutes.
+    for (std::size_t i = 0; i < packages.size(); ++i) {
+        ShowConsoleProgress(static_cast<int>(i * 100 / packages.size()),
+                            GetText(state.Language, kReadingText) + std::wstring(L" ") + packages[i].PublishedName);
+        EnrichPackage(packages[i], locator, true, offline ? &*offline : nullptr);
+    }
+    ClearConsoleProgress();
     std::erase_if(packages, [](const DriverPackage& package) { return !IsOemPackage(package); });
     return true;
 }
 
 bool ReadPackagesForConsole(ConsoleState& state, std::vector<DriverPackage>& packages) {
-    WriteConsoleLine(GetText(state.Language, 95));
+    WriteConsoleLine(GetText(state.Language, kReadingText));
     std::wstring error;
     if (LoadTargetPackages(state, packages, error)) return true;
     LogConsoleEvent(state, error);

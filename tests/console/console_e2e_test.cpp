@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "console/console_output.h"
 #include "console_run.h"
 #include "core/event_log.h"
 #include "core/localized_text.h"
@@ -120,4 +121,27 @@ TEST(ConsoleE2E, CommandsNeedTheDismApi) {
     }
     const test::ProcessResult help = RunQuillbay(L"help", program);
     EXPECT_EQ(help.ExitCode, 0u) << "help never touches DISM";
+}
+
+// Redirected streams never see the progress line (the runs above compare them
+// byte for byte); on a console it keeps to one row.
+TEST(ConsoleOutput, ProgressLineShowsThePercentAndNeverWraps) {
+    struct Case {
+        int percent;
+        const wchar_t* text;
+        std::size_t width;
+        const wchar_t* line;
+    };
+    const Case cases[] = {
+        {0, L"oem1.inf", 80, L"[  0%] oem1.inf"},
+        {42, L"oem12.inf", 80, L"[ 42%] oem12.inf"},
+        {100, L"x", 80, L"[100%] x"},
+        {130, L"x", 80, L"[100%] x"},
+        {-1, L"Packing", 80, L"Packing"},
+        {7, L"abcdefgh", 12, L"[  7%] abcd"},
+        {7, L"abc", 1, L""},
+        {7, L"abc", 0, L""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatProgressLine(c.percent, c.text, c.width), c.line) << c.percent << " " << c.width;
 }
