@@ -28,16 +28,16 @@ bool IsDeviceRunning(HDEVINFO devices, SP_DEVINFO_DATA& device) {
 DeviceBinding DescribeDevice(HDEVINFO devices, SP_DEVINFO_DATA& device, const std::wstring& infName, bool running) {
     DeviceBinding record;
     record.InfName = infName;
+    // A device that is not running is named too: an inventory lists it.
+    if (std::optional<std::wstring> instanceId = ReadDeviceInstanceId(devices, device))
+        record.InstanceId = std::move(*instanceId);
     const bool hardwareIdsRead =
         ReadDeviceStrings(devices, device, DEVPKEY_Device_HardwareIds, true, record.HardwareIds) == ERROR_SUCCESS;
-    if (!running || !hardwareIdsRead) return record;
-    std::optional<std::wstring> instanceId = ReadDeviceInstanceId(devices, device);
-    if (!instanceId) return record;
+    if (!running || !hardwareIdsRead || record.InstanceId.empty()) return record;
     std::vector<std::wstring> matchingId;
     if (ReadDeviceStrings(devices, device, DEVPKEY_Device_MatchingDeviceId, false, matchingId) != ERROR_SUCCESS) {
         return record;
     }
-    record.InstanceId = std::move(*instanceId);
     record.MatchingDeviceId = std::move(matchingId.front());
     record.Running = true;
     return record;

@@ -10,7 +10,7 @@
 // One device and the driver it uses.
 struct DeviceBinding {
     std::wstring InfName;                   // file-name part of the driver's INF path, never empty
-    std::wstring InstanceId;                // empty unless Running
+    std::wstring InstanceId;                // empty only when it could not be read, never when Running
     std::wstring MatchingDeviceId;          // the ID Windows matched the driver by; empty unless Running
     std::vector<std::wstring> HardwareIds;  // as Windows reports them; empty when they could not be read
     // Present, started, no problem, no pending restart, and hardware IDs, instance

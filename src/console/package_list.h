@@ -14,7 +14,7 @@
 inline constexpr int kPackageListFormatVersion = 1;
 
 struct ListedDevice {
-    std::wstring InstanceId;  // empty when Windows did not report it (a device that is not running)
+    std::wstring InstanceId;  // empty only when Windows could not report it
     bool Running = false;
 };
 
@@ -37,7 +37,7 @@ struct PackageList {
 // One entry per package, in list order, with the old-version verdicts the
 // console's cleanup would reach (boot-critical packages stay protected).
 // `bindings` holds every device with a driver, running or not (none offline).
-PackageList BuildPackageList(const std::vector<DriverPackage>& packages, const InfNameSet& usedInfs,
+PackageList BuildPackageList(std::vector<DriverPackage> packages, const InfNameSet& usedInfs,
                              const std::vector<DeviceBinding>& bindings, LangId language,
                              const std::wstring& targetRoot, bool online);
 

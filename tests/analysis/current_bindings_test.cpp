@@ -135,7 +135,7 @@ TEST(CurrentBindings, ReadsEveryDeviceAndTrustsOnlyFullyDescribedRunningOnes) {
             if (!recorded) continue;
             const DeviceBinding& binding = *found.front();
             EXPECT_EQ(binding.Running, device.Running);
-            EXPECT_EQ(binding.InstanceId, device.Running ? device.Spec.InstanceId : L"");
+            EXPECT_EQ(binding.InstanceId, device.Spec.InstanceId) << "every recorded device is named";
             EXPECT_EQ(binding.MatchingDeviceId, device.Running ? hardwareIds.front() : L"");
             EXPECT_EQ(binding.HardwareIds, device.HardwareIdsRead ? hardwareIds : std::vector<std::wstring>{});
         }
