@@ -62,6 +62,8 @@ sim::FixtureWindows SyntheticWindows(std::size_t packageCount) {
         package.Models.push_back({L"NTamd64", HardwareIds(i, 50 + sequence.Next(451))});
         if (i % 7 == 0) package.Models.push_back({L"NTx86", HardwareIds(i + 1, 20)});
         package.DriverFiles = {{L"bench" + std::to_wstring(i) + L".sys", 2048 + sequence.Next(8192)}};
+        // Every tenth package serves a device, so that the bindings of the root can be read.
+        if (i % 10 == 0) windows.DriverKeys.push_back({package.ClassGuid, package.PublishedName});
         windows.Packages.push_back(std::move(package));
     }
     return windows;

@@ -1,5 +1,6 @@
 #include "console/console_list.h"
 
+#include <utility>
 #include <vector>
 
 #include "console/console_output.h"
@@ -36,7 +37,7 @@ int RunConsoleList(ConsoleState& state, ListFormat format, const std::wstring& o
     const BindingSnapshot snapshot = ReadTargetBindings(state, true);
     if (!snapshot.Verified) return ReadFailed(state, snapshot.Error);
 
-    const PackageList list = BuildPackageList(packages, snapshot.UsedInfs, snapshot.Bindings, state.Language,
+    const PackageList list = BuildPackageList(std::move(packages), snapshot.UsedInfs, snapshot.Bindings, state.Language,
                                               state.TargetRoot, state.TargetIsCurrent);
     const std::wstring text = Format(list, format, state.Language);
     if (outputPath.empty()) {

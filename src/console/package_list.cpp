@@ -42,7 +42,7 @@ std::wstring CurrentUtcTime() {
     return text;
 }
 
-PackageList BuildPackageList(const std::vector<DriverPackage>& packages, const InfNameSet& usedInfs,
+PackageList BuildPackageList(std::vector<DriverPackage> packages, const InfNameSet& usedInfs,
                              const std::vector<DeviceBinding>& bindings, LangId language,
                              const std::wstring& targetRoot, bool online) {
     PackageList list;
@@ -57,13 +57,10 @@ PackageList BuildPackageList(const std::vector<DriverPackage>& packages, const I
     // As the console's cleanup decides: boot-critical packages are never its candidates.
     const std::vector<PackageVerdict> verdicts = FindOldVersions(packages, usedInfs, bindings, false, InfNameSet());
     DriverStoreLocator locator(targetRoot);
-    list.Packages.reserve(packages.size());
+    list.Packages.resize(packages.size());
     for (std::size_t i = 0; i < packages.size(); ++i) {
         const PackageVerdict& verdict = verdicts[i];
-        ListedPackage entry;
-        entry.Package = packages[i];
-        // Scripts see no provider as an empty one, never the interface's placeholder.
-        if (EqualsIgnoreCase(entry.Package.Provider, kProviderNotSpecified)) entry.Package.Provider.clear();
+        ListedPackage& entry = list.Packages[i];
         entry.StoreFolder = locator.Locate(packages[i]);
         if (const auto devices = devicesByInf.find(packages[i].PublishedName); devices != devicesByInf.end())
             entry.Devices = devices->second;
@@ -71,7 +68,13 @@ PackageList BuildPackageList(const std::vector<DriverPackage>& packages, const I
         entry.VerdictText = DescribeReason(language, verdict, packages);
         if (HasReplacement(verdict.Reason) && verdict.Candidate.ReplacementIndex < packages.size())
             entry.ReplacementName = packages[verdict.Candidate.ReplacementIndex].PublishedName;
-        list.Packages.push_back(std::move(entry));
+    }
+    // The records move in last, as the verdict texts name other packages; a
+    // large store has over a million hardware IDs that need no copy.
+    for (std::size_t i = 0; i < packages.size(); ++i) {
+        DriverPackage& package = list.Packages[i].Package = std::move(packages[i]);
+        // Scripts see no provider as an empty one, never the interface's placeholder.
+        if (EqualsIgnoreCase(package.Provider, kProviderNotSpecified)) package.Provider.clear();
     }
     return list;
 }

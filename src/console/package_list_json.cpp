@@ -4,56 +4,98 @@
 
 namespace {
 
-std::wstring Quoted(const std::wstring& text) { return L"\"" + JsonEscape(text) + L"\""; }
-
-const wchar_t* Boolean(bool value) { return value ? L"true" : L"false"; }
-
-std::wstring StringArray(const std::vector<std::wstring>& items) {
-    std::wstring text = L"[";
-    for (std::size_t i = 0; i < items.size(); ++i) text += (i ? L", " : L"") + Quoted(items[i]);
-    return text + L"]";
+// Everything is appended to one text: a large store's list has over a million
+// hardware IDs, and a temporary text per value would cost more than the list.
+void AppendQuoted(std::wstring& out, const std::wstring& text) {
+    out += L'"';
+    out += JsonEscape(text);
+    out += L'"';
 }
 
-std::wstring DeviceArray(const std::vector<ListedDevice>& devices) {
-    std::wstring text = L"[";
-    for (std::size_t i = 0; i < devices.size(); ++i) {
-        text += (i ? L", " : L"") + std::wstring(L"{\"InstanceId\": ") + Quoted(devices[i].InstanceId) +
-                L", \"Running\": " + Boolean(devices[i].Running) + L"}";
+void AppendBoolean(std::wstring& out, bool value) { out += value ? L"true" : L"false"; }
+
+void AppendStringArray(std::wstring& out, const std::vector<std::wstring>& items) {
+    out += L'[';
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i) out += L", ";
+        AppendQuoted(out, items[i]);
     }
-    return text + L"]";
+    out += L']';
 }
 
-std::wstring PackageObject(const ListedPackage& entry) {
+void AppendDeviceArray(std::wstring& out, const std::vector<ListedDevice>& devices) {
+    out += L'[';
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        if (i) out += L", ";
+        out += L"{\"InstanceId\": ";
+        AppendQuoted(out, devices[i].InstanceId);
+        out += L", \"Running\": ";
+        AppendBoolean(out, devices[i].Running);
+        out += L'}';
+    }
+    out += L']';
+}
+
+void AppendPackageObject(std::wstring& out, const ListedPackage& entry) {
     const DriverPackage& package = entry.Package;
-    const std::wstring field = L",\r\n      \"";
-    return L"    {\r\n      \"PublishedName\": " + Quoted(package.PublishedName) +
-           field + L"OriginalInfName\": " + Quoted(package.OriginalInfName) +
-           field + L"Provider\": " + Quoted(package.Provider) +
-           field + L"ClassName\": " + Quoted(package.ClassName) +
-           field + L"ClassDescription\": " + Quoted(package.ClassDescription) +
-           field + L"ClassGuid\": " + Quoted(package.ClassGuid) +
-           field + L"Version\": " + Quoted(package.Version) +
-           field + L"Date\": " + Quoted(package.Date) +
-           field + L"BootCritical\": " + Boolean(package.BootCritical) +
-           field + L"SizeBytes\": " + std::to_wstring(package.SizeBytes) +
-           field + L"DriverStoreFolder\": " + Quoted(entry.StoreFolder) +
-           field + L"HardwareIds\": " + StringArray(package.HardwareIds) +
-           field + L"HardwareIdsComplete\": " + Boolean(package.HardwareIdsComplete) +
-           field + L"Devices\": " + DeviceArray(entry.Devices) +
-           field + L"Verdict\": " + Quoted(VerdictCode(entry.Verdict)) +
-           field + L"VerdictText\": " + Quoted(entry.VerdictText) +
-           field + L"Replacement\": " + (entry.ReplacementName.empty() ? L"null" : Quoted(entry.ReplacementName)) +
-           L"\r\n    }";
+    const auto field = [&out](const wchar_t* name) {
+        out += L",\r\n      \"";
+        out += name;
+        out += L"\": ";
+    };
+    out += L"    {\r\n      \"PublishedName\": ";
+    AppendQuoted(out, package.PublishedName);
+    field(L"OriginalInfName");
+    AppendQuoted(out, package.OriginalInfName);
+    field(L"Provider");
+    AppendQuoted(out, package.Provider);
+    field(L"ClassName");
+    AppendQuoted(out, package.ClassName);
+    field(L"ClassDescription");
+    AppendQuoted(out, package.ClassDescription);
+    field(L"ClassGuid");
+    AppendQuoted(out, package.ClassGuid);
+    field(L"Version");
+    AppendQuoted(out, package.Version);
+    field(L"Date");
+    AppendQuoted(out, package.Date);
+    field(L"BootCritical");
+    AppendBoolean(out, package.BootCritical);
+    field(L"SizeBytes");
+    out += std::to_wstring(package.SizeBytes);
+    field(L"DriverStoreFolder");
+    AppendQuoted(out, entry.StoreFolder);
+    field(L"HardwareIds");
+    AppendStringArray(out, package.HardwareIds);
+    field(L"HardwareIdsComplete");
+    AppendBoolean(out, package.HardwareIdsComplete);
+    field(L"Devices");
+    AppendDeviceArray(out, entry.Devices);
+    field(L"Verdict");
+    AppendQuoted(out, VerdictCode(entry.Verdict));
+    field(L"VerdictText");
+    AppendQuoted(out, entry.VerdictText);
+    field(L"Replacement");
+    if (entry.ReplacementName.empty()) out += L"null";
+    else AppendQuoted(out, entry.ReplacementName);
+    out += L"\r\n    }";
 }
 
 }  // namespace
 
 std::wstring FormatPackageListJson(const PackageList& list) {
-    std::wstring text = L"{\r\n  \"FormatVersion\": " + std::to_wstring(kPackageListFormatVersion) +
-                        L",\r\n  \"TargetRoot\": " + Quoted(list.TargetRoot) +
-                        L",\r\n  \"Online\": " + Boolean(list.Online) +
-                        L",\r\n  \"ReadTime\": " + Quoted(list.ReadTime) + L",\r\n  \"Packages\": [";
-    for (std::size_t i = 0; i < list.Packages.size(); ++i)
-        text += (i ? L",\r\n" : L"\r\n") + PackageObject(list.Packages[i]);
-    return text + (list.Packages.empty() ? L"]\r\n}\r\n" : L"\r\n  ]\r\n}\r\n");
+    std::wstring out = L"{\r\n  \"FormatVersion\": " + std::to_wstring(kPackageListFormatVersion) +
+                       L",\r\n  \"TargetRoot\": ";
+    AppendQuoted(out, list.TargetRoot);
+    out += L",\r\n  \"Online\": ";
+    AppendBoolean(out, list.Online);
+    out += L",\r\n  \"ReadTime\": ";
+    AppendQuoted(out, list.ReadTime);
+    out += L",\r\n  \"Packages\": [";
+    for (std::size_t i = 0; i < list.Packages.size(); ++i) {
+        out += i ? L",\r\n" : L"\r\n";
+        AppendPackageObject(out, list.Packages[i]);
+    }
+    out += list.Packages.empty() ? L"]\r\n}\r\n" : L"\r\n  ]\r\n}\r\n";
+    return out;
 }

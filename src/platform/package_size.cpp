@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <limits>
-#include <system_error>
+#include <string_view>
+#include <vector>
 
+#include "core/unique_handle.h"
 #include "platform/driver_store_locator.h"
 #include "platform/path_rules.h"
 
@@ -34,14 +36,27 @@ std::wstring SizeCacheKey(const std::wstring& folder) {
 }
 
 std::uint64_t FolderSize(const fs::path& folder) {
+    // The sizes come with the folder listing: no file is opened or queried on
+    // its own, which is what made a large store slow. Links are not followed.
     std::uint64_t total = 0;
-    std::error_code ec;
-    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-    for (const fs::recursive_directory_iterator end; !ec && it != end; it.increment(ec)) {
-        std::error_code entryError;
-        if (!it->is_regular_file(entryError)) continue;
-        const std::uintmax_t size = it->file_size(entryError);
-        if (!entryError) AddWithoutOverflow(total, size);
+    std::vector<std::wstring> pending{folder.wstring()};
+    while (!pending.empty()) {
+        const std::wstring current = std::move(pending.back());
+        pending.pop_back();
+        WIN32_FIND_DATAW entry{};
+        const FindHandle find(::FindFirstFileExW((current + L"\\*").c_str(), FindExInfoBasic, &entry,
+                                                 FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (!find) continue;
+        do {
+            const std::wstring_view name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                pending.push_back(current + L"\\" + entry.cFileName);
+            } else {
+                AddWithoutOverflow(total, (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow);
+            }
+        } while (::FindNextFileW(find.get(), &entry));
     }
     return total;
 }

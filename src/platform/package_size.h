@@ -20,8 +20,9 @@ using PackageSizeCache = std::map<std::wstring, std::uint64_t, IgnoreCaseLess>;
 // of the raw FILETIME value (nothing after "|" when the time cannot be read).
 std::wstring SizeCacheKey(const std::wstring& folder);
 
-// The bytes of every regular file below `folder`, links followed to files.
-// Entries that cannot be read are left out; 0 when the folder cannot be opened.
+// The bytes of every file below `folder`. A link adds nothing and is not
+// followed: removing the package frees the link, not what it points to.
+// Folders that cannot be listed are left out; 0 when `folder` cannot be.
 std::uint64_t FolderSize(const std::filesystem::path& folder);
 
 // The size phase after a refresh: sets SizeBytes of every package whose folder
