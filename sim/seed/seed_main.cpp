@@ -54,7 +54,7 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"offline" && argc == 3) {
-        if (!BuildWindowsRoot(windows, argv[2], error)) return Fail(error);
+        if (!BuildWindowsRoot(SampleDemoOfflineWindows(), argv[2], error)) return Fail(error);
         WriteLine(STD_OUTPUT_HANDLE, L"Built an offline Windows root with " + std::to_wstring(windows.Packages.size()) +
                                          L" driver packages in " + argv[2] + L".");
         return 0;

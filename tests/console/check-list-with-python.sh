@@ -5,7 +5,8 @@
 # stream) and the CSV (into a file, and on the stream) must parse strictly, agree
 # with each other field by field, and say what the seeded store holds: its
 # published INFs, each package's folder, size and DriverVer, and the three old
-# versions a newer package confirms.
+# versions a newer package confirms; then the same store as an offline root
+# chosen with --target.
 # Usage: check-list-with-python.sh <build dir>
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -132,6 +133,41 @@ for raw in (raw_file[3:], raw_stream):
     assert raw.endswith(b"\r\n") and b"\n" not in raw.replace(b"\r\n", b""), "records end with CR LF"
     rows = list(csv.reader(io.StringIO(raw.decode("utf-8"), newline=""), strict=True))
     assert rows == expected, (rows, expected)
+EOF
+
+# The same over an offline Windows root, chosen with --target.
+offline=$work/offline
+"$wine" "$build/bin/qb-seed.exe" offline "$(windows "$offline")" >/dev/null
+json_offline() { quillbay list --target "$(windows "$offline")" --format json >"$work/offline.json"; }
+csv_offline() { quillbay list --format csv --target "$(windows "$offline")" >"$work/offline.csv"; }
+check "list --target ROOT --format json ends with 0" json_offline
+check "list --format csv --target ROOT ends with 0" csv_offline
+check "the offline JSON and CSV parse and say what the offline root holds" \
+    python3 - "$work" "$(windows "$offline")" <<'EOF'
+import csv, io, json, pathlib, sys
+work, root = pathlib.Path(sys.argv[1]), sys.argv[2]
+document = json.loads((work / "offline.json").read_bytes().decode("utf-8"))
+assert document["Online"] is False and document["TargetRoot"].rstrip("\\").lower() == root.lower(), document
+child = lambda folder, name: next(p for p in folder.iterdir() if p.name.lower() == name)
+windows = child(work / "offline", "windows")
+published = sorted(p.name.lower() for p in child(windows, "inf").iterdir() if p.name.lower().startswith("oem"))
+packages = document["Packages"]
+assert sorted(p["PublishedName"].lower() for p in packages) == published and len(packages) == 12, packages
+store = (root + "\\Windows\\System32\\DriverStore\\FileRepository\\").lower()
+repository = child(child(child(windows, "system32"), "driverstore"), "filerepository")
+for package in packages:
+    name, folder = package["PublishedName"], package["DriverStoreFolder"]
+    assert folder.lower().startswith(store), (name, folder)
+    size = sum(f.stat().st_size for f in child(repository, folder.split("\\")[-1].lower()).rglob("*") if f.is_file())
+    assert package["SizeBytes"] == size, (name, package["SizeBytes"], size)
+    assert package["Devices"] == [], (name, "an offline hive names no devices")
+confirmed = {p["PublishedName"]: p["Replacement"] for p in packages if p["Verdict"] == "ConfirmedReplacement"}
+assert confirmed == {"oem1.inf": "oem11.inf", "oem3.inf": "oem12.inf", "oem7.inf": "oem12.inf"}, confirmed
+used = {p["PublishedName"] for p in packages if p["Verdict"] == "AssociatedWithDevice"}
+assert {"oem2.inf", "oem5.inf", "oem11.inf", "oem12.inf"} <= used, used
+rows = list(csv.reader(io.StringIO((work / "offline.csv").read_bytes().decode("utf-8"), newline=""), strict=True))
+assert rows[0][:2] == ["PublishedName", "OriginalInfName"], rows[0]
+assert [(r[0], r[15]) for r in rows[1:]] == [(p["PublishedName"], p["Verdict"]) for p in packages], rows
 EOF
 
 missing=$(windows "$work/out/missing/list.json")

@@ -46,13 +46,8 @@ TEST(ConsoleTargetE2E, EveryReadingCommandWorksOnAnOfflineWindows) {
     ASSERT_TRUE(language.Set(1));
     const test::TempFolder folder;
     const std::wstring root = (folder.Path() / L"offline").wstring() + L"\\";
-    sim::FixtureWindows windows = sim::SampleDemoWindows();
-    // The devices of that Windows use the newest versions; the sample's old
-    // versions are then the candidates the running sample gives.
-    windows.DriverKeys = {{sim::kNetClassGuid, L"oem11.inf"},
-                          {sim::kNetClassGuid, L"oem5.inf"},
-                          {sim::kDisplayClassGuid, L"oem12.inf"},
-                          {sim::kMediaClassGuid, L"oem2.inf"}};
+    // Its devices use the newest versions: the sample's old versions are the candidates.
+    const sim::FixtureWindows windows = sim::SampleDemoOfflineWindows();
     std::wstring error;
     ASSERT_TRUE(sim::BuildWindowsRoot(windows, root, error)) << error;
     // No backslash before the closing quote: the split of the command line would take the quote as text.
