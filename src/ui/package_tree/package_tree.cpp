@@ -35,12 +35,13 @@ struct ClassGroup {
 };
 using PackageGroups = std::map<std::wstring, ClassGroup, IgnoreCaseLess>;
 
-PackageGroups GroupMatchingPackages(AppState& state, const std::wstring& query) {
+PackageGroups GroupMatchingPackages(AppState& state, const std::vector<bool>& matches) {
     PackageGroups groups;
-    for (DriverPackage& package : CurrentList(state)) {
-        const std::wstring className = GetClassDisplayName(state, package);
-        if (!PackageMatchesSearch(package, className, state.Language, query)) continue;
-        ClassGroup& classGroup = groups[className];
+    std::vector<DriverPackage>& list = CurrentList(state);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (!matches[i]) continue;
+        DriverPackage& package = list[i];
+        ClassGroup& classGroup = groups[GetClassDisplayName(state, package)];
         classGroup.Packages.push_back(&package);
         classGroup.Providers[ProviderDisplayName(package, state.Language)].Packages.push_back(&package);
     }
@@ -165,6 +166,26 @@ void RestoreSelection(AppState& state, HWND tree, const PackageTreeView& view, c
     ShowNodeDetails(state, item ? NodeOf(tree, item) : nullptr);
 }
 
+PackageTreeView CaptureView(AppState& state, const std::wstring& query) {
+    const TreeControl tree(::GetDlgItem(state.MainWindow, IDC_PACKAGE_TREE));
+    PackageTreeView view;
+    view.SearchText = query;
+    view.ShowsSelectedSummary = state.Details.Key == kSelectedPackagesKey;
+    TreeNodeData* node = nullptr;
+    bool expanded = false;
+    if (tree.Read(tree.Next(nullptr, TVGN_CARET), node, expanded) && node) view.SelectedKey = node->Key;
+    if (tree.Read(tree.Next(nullptr, TVGN_FIRSTVISIBLE), node, expanded) && node) view.FirstVisibleKey = node->Key;
+    // Class items hold provider items, which hold the packages: only the two
+    // upper levels have an expanded state, so the packages are not visited.
+    for (HTREEITEM group = tree.Next(nullptr, TVGN_ROOT); group; group = tree.Next(group, TVGN_NEXT)) {
+        if (tree.Read(group, node, expanded) && node) view.Expanded[node->Key] = expanded;
+        for (HTREEITEM inner = tree.Next(group, TVGN_CHILD); inner; inner = tree.Next(inner, TVGN_NEXT)) {
+            if (tree.Read(inner, node, expanded) && node) view.Expanded[node->Key] = expanded;
+        }
+    }
+    return view;
+}
+
 }  // namespace
 
 std::vector<DriverPackage>& CurrentList(AppState& state) {
@@ -187,13 +208,26 @@ bool PackageMatchesQuery(AppState& state, const DriverPackage& package, const st
     return PackageMatchesSearch(package, GetClassDisplayName(state, package), state.Language, query);
 }
 
+std::vector<bool> SearchMatches(AppState& state, const std::wstring& query) {
+    const std::vector<DriverPackage>& list = CurrentList(state);
+    const std::wstring needle = SearchNeedle(query);
+    if (needle.empty()) return std::vector<bool>(list.size(), true);
+    std::vector<bool> matches(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i)
+        matches[i] = PackageMatchesNeedle(list[i], GetClassDisplayName(state, list[i]), state.Language, needle);
+    return matches;
+}
+
 void RebuildTree(AppState& state, const PackageTreeView* view) {
     HWND tree = ::GetDlgItem(state.MainWindow, IDC_PACKAGE_TREE);
-    UpdatePackageCount(state);
-    const PackageTreeView live = view ? PackageTreeView{} : CapturePackageTree(state);
-    RebuildPlan plan{view ? *view : live, SearchQuery(state)};
+    // Read once: every message to the search box passes its subclass.
+    const std::wstring query = SearchQuery(state);
+    const PackageTreeView live = view ? PackageTreeView{} : CaptureView(state, query);
+    RebuildPlan plan{view ? *view : live, query};
     // A query the view has not seen yet opens every group that holds a match.
     plan.ExpandForSearch = !plan.Query.empty() && (!view || view->SearchText != plan.Query);
+    const std::vector<bool> matches = SearchMatches(state, plan.Query);
+    UpdatePackageCount(state, plan.Query, static_cast<std::size_t>(std::count(matches.begin(), matches.end(), true)));
 
     {
         TreeEventsSuppressed suppressed(state);
@@ -201,34 +235,16 @@ void RebuildTree(AppState& state, const PackageTreeView* view) {
         const TreeControl control(tree);
         control.Call(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
         state.TreeNodes.clear();
-        const InsertedItems inserted = InsertGroups(state, control, GroupMatchingPackages(state, plan.Query), plan);
+        const InsertedItems inserted = InsertGroups(state, control, GroupMatchingPackages(state, matches), plan);
         RestoreSelection(state, tree, plan.View, inserted);
         if (inserted.FirstVisible) TreeView_Select(tree, inserted.FirstVisible, TVGN_FIRSTVISIBLE);
     }
     ::SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
     ::RedrawWindow(tree, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
-    UpdateSelectionSummary(state);
+    UpdateSelectionSummary(state, matches);
 }
 
-PackageTreeView CapturePackageTree(AppState& state) {
-    const TreeControl tree(::GetDlgItem(state.MainWindow, IDC_PACKAGE_TREE));
-    PackageTreeView view;
-    view.SearchText = SearchQuery(state);
-    view.ShowsSelectedSummary = state.Details.Key == kSelectedPackagesKey;
-    TreeNodeData* node = nullptr;
-    bool expanded = false;
-    if (tree.Read(tree.Next(nullptr, TVGN_CARET), node, expanded) && node) view.SelectedKey = node->Key;
-    if (tree.Read(tree.Next(nullptr, TVGN_FIRSTVISIBLE), node, expanded) && node) view.FirstVisibleKey = node->Key;
-    // Class items hold provider items, which hold the packages: only the two
-    // upper levels have an expanded state, so the packages are not visited.
-    for (HTREEITEM group = tree.Next(nullptr, TVGN_ROOT); group; group = tree.Next(group, TVGN_NEXT)) {
-        if (tree.Read(group, node, expanded) && node) view.Expanded[node->Key] = expanded;
-        for (HTREEITEM inner = tree.Next(group, TVGN_CHILD); inner; inner = tree.Next(inner, TVGN_NEXT)) {
-            if (tree.Read(inner, node, expanded) && node) view.Expanded[node->Key] = expanded;
-        }
-    }
-    return view;
-}
+PackageTreeView CapturePackageTree(AppState& state) { return CaptureView(state, SearchQuery(state)); }
 
 void CheckVisiblePackages(AppState& state, bool check) {
     const std::wstring query = SearchQuery(state);
@@ -258,18 +274,13 @@ void SyncCheckImages(HWND tree, HTREEITEM first) {
     });
 }
 
-void UpdatePackageCount(AppState& state) {
-    const std::wstring query = SearchQuery(state);
+void UpdatePackageCount(AppState& state, const std::wstring& query, std::size_t matching) {
     const auto& list = CurrentList(state);
     std::wstring text = GetText(state.Language, state.Mode == AppMode::Installation ? kSourceCountText
                                                                                        : kInstalledCountText);
-    if (query.empty()) {
+    if (query.empty())
         text += std::to_wstring(list.size());
-    } else {
-        const auto matching = std::count_if(list.begin(), list.end(), [&](const DriverPackage& package) {
-            return PackageMatchesQuery(state, package, query);
-        });
+    else
         text += std::to_wstring(matching) + L" / " + std::to_wstring(list.size());
-    }
     ::SetDlgItemTextW(state.MainWindow, IDC_PACKAGE_COUNT, text.c_str());
 }
