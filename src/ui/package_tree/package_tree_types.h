@@ -35,4 +35,5 @@ struct DetailsState {
     int RowCount = 0;       // 8 package, 1 summary, 0 placeholder
     int ContentHeight = 0;  // pixels
     int ScrollOffset = 0;   // pixels
+    std::map<int, std::wstring> Texts;  // what each of the pane's controls was last given, by control
 };
