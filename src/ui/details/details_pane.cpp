@@ -17,20 +17,45 @@ namespace {
 
 constexpr wchar_t kNoValue[] = L"\u2014";
 
-void SetText(const AppState& state, int id, const std::wstring& text) {
-    ::SetDlgItemTextW(state.MainWindow, id, text.c_str());
-    // A drawn static is not repainted by a new text of its own accord.
-    if (id == IDC_DETAILS_BADGE) ::InvalidateRect(::GetDlgItem(state.MainWindow, id), nullptr, FALSE);
-}
+// Sets the pane's texts, leaving alone a control that shows its text already:
+// a new search that keeps the shown package must not refill and lay out the
+// pane again.
+class PaneTexts {
+public:
+    explicit PaneTexts(AppState& state) : state_(state) {}
 
-void SetRow(const AppState& state, int row, TextId label, const std::wstring& value) {
-    SetText(state, IDC_DETAILS_LABEL_0 + row, GetText(state.Language, label));
-    SetText(state, IDC_DETAILS_VALUE_0 + row, value.empty() ? kNoValue : value);
-}
+    void Set(int id, const std::wstring& text) {
+        const auto shown = state_.Details.Texts.find(id);
+        if (shown != state_.Details.Texts.end() && shown->second == text) return;
+        state_.Details.Texts[id] = text;
+        changed_ = true;
+        ::SetDlgItemTextW(state_.MainWindow, id, text.c_str());
+        // A drawn static is not repainted by a new text of its own accord.
+        if (id == IDC_DETAILS_BADGE) ::InvalidateRect(::GetDlgItem(state_.MainWindow, id), nullptr, FALSE);
+    }
+
+    void Row(int row, TextId label, const std::wstring& value) {
+        Set(IDC_DETAILS_LABEL_0 + row, GetText(state_.Language, label));
+        Set(IDC_DETAILS_VALUE_0 + row, value.empty() ? kNoValue : value);
+    }
+
+    void MarkChanged() { changed_ = true; }
+
+    // Lays the pane out again if anything changed.
+    void Finish() {
+        if (changed_) LayoutDetailsPane(state_);
+    }
+
+private:
+    AppState& state_;
+    bool changed_ = false;
+};
 
 // Content shown under another key starts at the top again; the same key keeps
 // its scroll position across rebuilds and check changes.
-void SetDetailsKey(AppState& state, const std::wstring& key, int rowCount) {
+void SetDetailsKey(AppState& state, PaneTexts& texts, const std::wstring& key, int rowCount) {
+    if (state.Details.Key == key && state.Details.RowCount == rowCount) return;
+    texts.MarkChanged();
     if (state.Details.Key != key) state.Details.ScrollOffset = 0;
     state.Details.Key = key;
     state.Details.RowCount = rowCount;
@@ -55,42 +80,43 @@ PlaceholderTexts ChoosePlaceholder(AppState& state) {
 }  // namespace
 
 void ShowPackageDetails(AppState& state, const DriverPackage& package) {
-    SetDetailsKey(state, package.PublishedName + L"|" + package.OriginalFileName, kDetailsRows);
+    PaneTexts texts(state);
+    SetDetailsKey(state, texts, package.PublishedName + L"|" + package.OriginalFileName, kDetailsRows);
     const LangId language = state.Language;
     const bool installation = state.Mode == AppMode::Installation;
-    SetText(state, IDC_DETAILS_TITLE, PackageLabel(package));
-    SetText(state, IDC_DETAILS_EXPLANATION, package.ReasonText);
-    SetText(state, IDC_DETAILS_BADGE, installation ? GetText(language, 35) : FormatSize(package.SizeBytes, language));
+    texts.Set(IDC_DETAILS_TITLE, PackageLabel(package));
+    texts.Set(IDC_DETAILS_EXPLANATION, package.ReasonText);
+    texts.Set(IDC_DETAILS_BADGE, installation ? GetText(language, 35) : FormatSize(package.SizeBytes, language));
 
-    SetRow(state, 0, 36, GetClassDisplayName(state, package));
-    SetRow(state, 1, 37, ProviderDisplayName(package, language));
-    SetRow(state, 2, 38, package.Version);
-    SetRow(state, 3, 39, package.Date);
+    texts.Row(0, 36, GetClassDisplayName(state, package));
+    texts.Row(1, 37, ProviderDisplayName(package, language));
+    texts.Row(2, 38, package.Version);
+    texts.Row(3, 39, package.Date);
     if (installation) {
-        SetRow(state, 4, 41, package.OriginalInfName);
-        SetRow(state, 5, 42, L"");
-        SetRow(state, 6, 44, package.InfPath);
+        texts.Row(4, 41, package.OriginalInfName);
+        texts.Row(5, 42, L"");
+        texts.Row(6, 44, package.InfPath);
     } else {
-        SetRow(state, 4, 40, package.OriginalInfName + L" / " + package.PublishedName);
-        SetRow(state, 5, 42, GetText(language, package.BootCritical ? 46 : 47));
-        SetRow(state, 6, 43, package.OriginalFileName);
+        texts.Row(4, 40, package.OriginalInfName + L" / " + package.PublishedName);
+        texts.Row(5, 42, GetText(language, package.BootCritical ? 46 : 47));
+        texts.Row(6, 43, package.OriginalFileName);
     }
-    SetRow(state, 7, 45, package.CatalogFile);
-    LayoutDetailsPane(state);
+    texts.Row(7, 45, package.CatalogFile);
+    texts.Finish();
 }
 
 void ShowGroupSummary(AppState& state, const std::wstring& key, const std::wstring& title,
                       const std::vector<DriverPackage*>& packages) {
-    SetDetailsKey(state, key, 1);
+    PaneTexts texts(state);
+    SetDetailsKey(state, texts, key, 1);
     const SizeTotal total =
         state.Mode == AppMode::Installation ? SumSourceFolderSizes(packages) : SumPackageSizes(packages);
-    SetText(state, IDC_DETAILS_TITLE, title);
-    SetText(state, IDC_DETAILS_BADGE, FormatSizeTotal(total, state.Language));
-    SetText(state, IDC_DETAILS_EXPLANATION, L"");
-    SetRow(state, 0, 199, std::to_wstring(packages.size()));
-    LayoutDetailsPane(state);
+    texts.Set(IDC_DETAILS_TITLE, title);
+    texts.Set(IDC_DETAILS_BADGE, FormatSizeTotal(total, state.Language));
+    texts.Set(IDC_DETAILS_EXPLANATION, L"");
+    texts.Row(0, 199, std::to_wstring(packages.size()));
+    texts.Finish();
 }
-
 void ShowSelectedSummary(AppState& state, const TreeNodeData* node) {
     const std::vector<DriverPackage*> checked = CheckedPackagesOf(CurrentList(state));
     if (checked.empty()) {
@@ -124,16 +150,19 @@ void ShowNodeDetails(AppState& state, const TreeNodeData* node) {
 }
 
 void ShowDetailsPlaceholder(AppState& state) {
-    state.Details.Key.clear();
+    PaneTexts texts(state);
+    SetDetailsKey(state, texts, L"", 0);
+    if (state.Details.ScrollOffset != 0) texts.MarkChanged();
     state.Details.ScrollOffset = 0;
-    state.Details.RowCount = 0;
-    const PlaceholderTexts texts = ChoosePlaceholder(state);
-    SetText(state, IDC_DETAILS_TITLE, GetText(state.Language, texts.Title));
-    SetText(state, IDC_DETAILS_PLACEHOLDER, GetText(state.Language, texts.Text));
-    SetText(state, IDC_DETAILS_EXPLANATION, L"");
-    SetText(state, IDC_DETAILS_BADGE, L"");
-    for (int row = 0; row < kDetailsRows; ++row) SetText(state, IDC_DETAILS_VALUE_0 + row, L"");
-    if (HWND reset = ::GetDlgItem(state.MainWindow, IDC_RESET_SEARCH))
-        ::ShowWindow(reset, texts.OffersResetSearch ? SW_SHOWNA : SW_HIDE);
-    LayoutDetailsPane(state);
+    const PlaceholderTexts placeholder = ChoosePlaceholder(state);
+    texts.Set(IDC_DETAILS_TITLE, GetText(state.Language, placeholder.Title));
+    texts.Set(IDC_DETAILS_PLACEHOLDER, GetText(state.Language, placeholder.Text));
+    texts.Set(IDC_DETAILS_EXPLANATION, L"");
+    texts.Set(IDC_DETAILS_BADGE, L"");
+    for (int row = 0; row < kDetailsRows; ++row) texts.Set(IDC_DETAILS_VALUE_0 + row, L"");
+    if (HWND reset = ::GetDlgItem(state.MainWindow, IDC_RESET_SEARCH)) {
+        const bool wasShown = ::ShowWindow(reset, placeholder.OffersResetSearch ? SW_SHOWNA : SW_HIDE) != 0;
+        if (wasShown != placeholder.OffersResetSearch) texts.MarkChanged();
+    }
+    texts.Finish();
 }

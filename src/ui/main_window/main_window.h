@@ -18,6 +18,8 @@ void UpdateModeControls(AppState& state, const PackageTreeView* view = nullptr);
 
 // The selection label and the buttons that depend on checks.
 void UpdateSelectionSummary(AppState& state);
+// The same with the search's matches already known (SearchMatches).
+void UpdateSelectionSummary(AppState& state, const std::vector<bool>& matches);
 
 LoadedListKey MakeLoadedListKey(const std::wstring& path, bool flag);
 bool IsLoadedListCurrent(const LoadedListKey& key, const std::wstring& path, bool flag);

@@ -54,17 +54,18 @@ void UpdateOldDriversButton(AppState& state) {
            state.Mode == AppMode::Removal && !state.Installed.empty() && !state.Busy);
 }
 
-void UpdateSelectionSummary(AppState& state) {
-    const std::wstring query = SearchQuery(state);
+void UpdateSelectionSummary(AppState& state) { UpdateSelectionSummary(state, SearchMatches(state, SearchQuery(state))); }
+
+void UpdateSelectionSummary(AppState& state, const std::vector<bool>& matches) {
+    const std::vector<DriverPackage>& list = CurrentList(state);
     std::uint64_t checked = 0;
     std::uint64_t hidden = 0;
     bool anyMatch = false;
-    for (const DriverPackage& package : CurrentList(state)) {
-        const bool matches = PackageMatchesQuery(state, package, query);
-        anyMatch = anyMatch || matches;
-        if (!package.Checked) continue;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        anyMatch = anyMatch || matches[i];
+        if (!list[i].Checked) continue;
         ++checked;
-        if (!matches) ++hidden;
+        if (!matches[i]) ++hidden;
     }
     std::wstring summary = FormatSelectionCount(state.Language, checked);
     if (hidden > 0) summary += L" (" + std::wstring(GetText(state.Language, kHiddenCountText)) + std::to_wstring(hidden) + L")";

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <iterator>
+#include <string_view>
 
 #include "core/string_compare.h"
 #include "core/text_trim.h"
@@ -19,21 +20,29 @@ std::wstring LowerForSearch(std::wstring text) {
 }
 
 std::wstring SearchHaystack(const DriverPackage& package, const std::wstring& classDisplayName, LangId language) {
-    const std::wstring parts[] = {package.ClassDescription,
-                                  package.ClassName,
-                                  classDisplayName,
-                                  package.Provider,
-                                  ProviderDisplayName(package, language),
-                                  package.OriginalInfName,
-                                  package.PublishedName,
-                                  package.Version,
-                                  FileNamePart(package.OriginalFileName),
-                                  FileNamePart(package.InfPath)};
-    std::wstring haystack = parts[0];
-    for (std::size_t i = 1; i < std::size(parts); ++i) haystack += L' ' + parts[i];
+    const std::wstring providerName = ProviderDisplayName(package, language);
+    const std::wstring originalFile = FileNamePart(package.OriginalFileName);
+    const std::wstring infFile = FileNamePart(package.InfPath);
+    const std::wstring_view parts[] = {package.ClassDescription, package.ClassName,      classDisplayName,
+                                       package.Provider,         providerName,           package.OriginalInfName,
+                                       package.PublishedName,    package.Version,        originalFile,
+                                       infFile};
+    constexpr std::size_t kProviderPart = 3;
+    std::size_t length = std::size(parts);
+    for (const std::wstring_view part : parts) length += part.size();
+    std::wstring haystack;
+    haystack.reserve(length + 4);
+    std::size_t providerStart = 0;
+    for (std::size_t i = 0; i < std::size(parts); ++i) {
+        if (i > 0) haystack += L' ';
+        if (i == kProviderPart) providerStart = haystack.size();
+        haystack += parts[i];
+    }
+    // One folding for all parts: a search runs this for every package on every keystroke.
     haystack = LowerForSearch(std::move(haystack));
     // People search for the maker's short name, which its provider string never contains.
-    if (LowerForSearch(package.Provider).find(L"advanced micro devices") != std::wstring::npos) haystack += L" amd";
+    const std::wstring_view provider = std::wstring_view(haystack).substr(providerStart, package.Provider.size());
+    if (provider.find(L"advanced micro devices") != std::wstring_view::npos) haystack += L" amd";
     return haystack;
 }
 
@@ -47,12 +56,18 @@ std::wstring ProviderDisplayName(const DriverPackage& package, LangId language) 
     return package.Provider;
 }
 
-bool PackageMatchesSearch(const DriverPackage& package, const std::wstring& classDisplayName, LangId language,
-                          const std::wstring& query) {
-    const std::wstring needle = LowerForSearch(TrimWhitespace(query));
+std::wstring SearchNeedle(const std::wstring& query) { return LowerForSearch(TrimWhitespace(query)); }
+
+bool PackageMatchesNeedle(const DriverPackage& package, const std::wstring& classDisplayName, LangId language,
+                          const std::wstring& needle) {
     if (needle.empty()) return true;
     if (SearchHaystack(package, classDisplayName, language).find(needle) != std::wstring::npos) return true;
     // A query that looks like part of a path is matched against the full paths.
     if (needle.find_first_of(L"\\/:") == std::wstring::npos) return false;
     return LowerForSearch(package.OriginalFileName + L" " + package.InfPath).find(needle) != std::wstring::npos;
+}
+
+bool PackageMatchesSearch(const DriverPackage& package, const std::wstring& classDisplayName, LangId language,
+                          const std::wstring& query) {
+    return PackageMatchesNeedle(package, classDisplayName, language, SearchNeedle(query));
 }

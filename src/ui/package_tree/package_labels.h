@@ -16,3 +16,9 @@ std::wstring ProviderDisplayName(const DriverPackage& package, LangId language);
 // `classDisplayName` is the package's class group text (GetClassDisplayName).
 bool PackageMatchesSearch(const DriverPackage& package, const std::wstring& classDisplayName, LangId language,
                           const std::wstring& query);
+
+// The query as PackageMatchesNeedle takes it: trimmed and in lower case, made
+// once for a search over many packages.
+std::wstring SearchNeedle(const std::wstring& query);
+bool PackageMatchesNeedle(const DriverPackage& package, const std::wstring& classDisplayName, LangId language,
+                          const std::wstring& needle);

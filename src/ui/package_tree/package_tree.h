@@ -22,6 +22,9 @@ std::wstring SearchQuery(const AppState& state);
 // PackageMatchesSearch with the package's class group text and the language.
 bool PackageMatchesQuery(AppState& state, const DriverPackage& package, const std::wstring& query);
 
+// Whether each package of the current list matches the query, in list order.
+std::vector<bool> SearchMatches(AppState& state, const std::wstring& query);
+
 // Rebuilds the tree of the current mode. Without a view the live tree is
 // captured first and restored afterwards.
 void RebuildTree(AppState& state, const PackageTreeView* view = nullptr);
@@ -35,7 +38,8 @@ void CheckVisiblePackages(AppState& state, bool check);
 // Sets every item's check image from the packages' checked flags.
 void SyncCheckImages(HWND tree, HTREEITEM first);
 
-void UpdatePackageCount(AppState& state);
+// The count label; `matching` counts the packages the (trimmed) query matches.
+void UpdatePackageCount(AppState& state, const std::wstring& query, std::size_t matching);
 
 // The tree's WM_NOTIFY traffic (state-image changes, selection, custom draw,
 // clicks right of an item). Returns true with `result` set when handled.

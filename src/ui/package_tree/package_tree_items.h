@@ -43,7 +43,7 @@ UINT CheckImageOf(const TreeNodeData& node);
 template <typename Visit>
 void ForEachItem(HWND tree, HTREEITEM first, Visit&& visit) {
     for (HTREEITEM item = first; item; item = TreeView_GetNextSibling(tree, item)) {
-        if (const TreeNodeData* node = NodeOf(tree, item)) visit(item, *node);
+        if (TreeNodeData* node = NodeOf(tree, item)) visit(item, *node);
         ForEachItem(tree, TreeView_GetChild(tree, item), visit);
     }
 }

@@ -1,6 +1,10 @@
 #pragma once
 // The records behind the package tree and the details pane: what each tree item
 // stands for, the view carried across rebuilds, and what the pane shows.
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -15,6 +19,10 @@ struct TreeNodeData {
     DriverPackage* Package = nullptr;         // package items only
     std::wstring Key;                         // identifies the item across rebuilds
     std::vector<DriverPackage*> Packages;     // group items: the matching packages under it
+    // What the item shows, so a rebuild can keep an item that shows the same.
+    HTREEITEM Item = nullptr;
+    std::wstring Text;
+    UINT Image = 0;                           // the check image last given to the item
 };
 
 // Expansion, selection and scroll position of a tree, kept across rebuilds and
@@ -35,4 +43,5 @@ struct DetailsState {
     int RowCount = 0;       // 8 package, 1 summary, 0 placeholder
     int ContentHeight = 0;  // pixels
     int ScrollOffset = 0;   // pixels
+    std::map<int, std::wstring> Texts;  // what each of the pane's controls was last given, by control
 };

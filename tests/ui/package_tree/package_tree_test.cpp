@@ -4,6 +4,8 @@
 // count label.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/ui/package_view_fixture.h"
 #include "ui/details/details_pane.h"
 #include "ui/main_window/main_window_controls.h"
@@ -12,6 +14,17 @@
 namespace {
 
 using test::MakePackage;
+
+// Keys of the items the tree deletes, as its parent hears of them.
+LRESULT CALLBACK RecordDeletions(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR keys) {
+    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == TVN_DELETEITEMW) {
+        const auto& deleted = reinterpret_cast<const NMTREEVIEWW*>(lParam)->itemOld;
+        reinterpret_cast<std::vector<std::wstring>*>(keys)->push_back(
+            reinterpret_cast<const TreeNodeData*>(deleted.lParam)->Key);
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
 
 class PackageTreeTest : public test::PackageViewTest {
 protected:
@@ -98,6 +111,31 @@ TEST_F(PackageTreeTest, RebuildsKeepTheUsersViewAndNewQueriesOpenEverything) {
                       MakePackage(L"iastor.inf", L"iastor.inf", L"SCSIAdapter", L"Intel", L"19.5")};
     Search(L"IASTOR");
     EXPECT_EQ(Text(IDC_PACKAGE_COUNT), L"INF files in backup: 1 / 2");
+}
+
+TEST_F(PackageTreeTest, AQueryRemovesOnlyTheItemsItHidesAndLeavesTheShownDetailsAlone) {
+    RebuildTree(state_);
+    TreeView_SelectItem(Tree(), Find(L"nvaudio.inf-1.3"));
+    HWND version = Control(IDC_DETAILS_VALUE_0 + 2);
+    ASSERT_EQ(Text(IDC_DETAILS_VALUE_0 + 2), L"1.3");
+    ::SendMessageW(version, EM_SETSEL, 0, 3);  // the user selects the value to copy it
+
+    std::vector<std::wstring> deleted;
+    ::SetWindowSubclass(window_, RecordDeletions, 1, reinterpret_cast<DWORD_PTR>(&deleted));
+    Search(L"nv");
+    ::RemoveWindowSubclass(window_, RecordDeletions, 1);
+    std::sort(deleted.begin(), deleted.end());
+    EXPECT_EQ(deleted, (std::vector<std::wstring>{L"G|Display adapters|Advanced Micro Devices, Inc.",
+                                                  L"G|Network adapters", L"G|Network adapters|Intel", L"P|oem6.inf|",
+                                                  L"P|oem8.inf|"}))
+        << "the items that stay are kept, not made again";
+    EXPECT_EQ(ChildTexts(Find(L"NVIDIA")), (std::vector<std::wstring>{L"nvaudio.inf-1.3", L"nvlddmkm.inf-31.0.15"}));
+    EXPECT_EQ(SelectedText(), L"nvaudio.inf-1.3");
+    DWORD start = 0;
+    DWORD end = 0;
+    ::SendMessageW(version, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(std::make_pair(start, end), std::make_pair(DWORD{0}, DWORD{3}))
+        << "the package shown before is shown still, its values not set again";
 }
 
 TEST_F(PackageTreeTest, CheckBoxClicksToggleAPackageOrAWholeGroup) {
