@@ -32,20 +32,20 @@ void ThrowIfCancelled(const OperationCallbacks& callbacks) {
 
 }  // namespace
 
-void EnrichPackage(DriverPackage& package, DriverStoreLocator& locator, bool computeSize,
-                   const OfflineWindowsVersion* offline) {
+std::wstring EnrichPackage(DriverPackage& package, DriverStoreLocator& locator, bool computeSize,
+                           const OfflineWindowsVersion* offline) {
     package.OriginalInfName = GetOriginalInfName(package);
     const std::wstring folder = locator.Locate(package);
-    if (folder.empty()) return;
+    if (folder.empty()) return folder;
     if (computeSize) package.SizeBytes = FolderSize(folder);
     const std::wstring inf = (fs::path(folder) / package.OriginalInfName).wstring();
-    if (!IsRegularFile(inf)) return;
+    if (!IsRegularFile(inf)) return folder;
     InfVersionFields scratch;
     const HINF opened = locator.OpenInf(inf, scratch);
     if (opened == INVALID_HANDLE_VALUE || scratch.Version.empty() ||
         CompareVersions(scratch.Version, package.Version) != 0)
-        return;
-    if (offline && !IsPathInside(folder, locator.Root())) return;
+        return folder;
+    if (offline && !IsPathInside(folder, locator.Root())) return folder;
 
     package.ExtensionId = scratch.ExtensionId;
     InfModelIds models = ReadInfModelIds(opened, offline);
@@ -54,12 +54,13 @@ void EnrichPackage(DriverPackage& package, DriverStoreLocator& locator, bool com
     package.HasModelsSection = models.HasModels;
     if (package.ClassGuid.empty()) package.ClassGuid = scratch.ClassGuid;
     if (package.ClassName.empty()) package.ClassName = scratch.ClassName;
+    return folder;
 }
 
-void EnrichPackage(DriverPackage& package, const std::wstring& root, bool computeSize,
-                   const OfflineWindowsVersion* offline) {
+std::wstring EnrichPackage(DriverPackage& package, const std::wstring& root, bool computeSize,
+                           const OfflineWindowsVersion* offline) {
     DriverStoreLocator locator(root);
-    EnrichPackage(package, locator, computeSize, offline);
+    return EnrichPackage(package, locator, computeSize, offline);
 }
 
 void ReadInstalledPackages(DismSession& dism, bool isCurrent, const std::wstring& root, LangId language,

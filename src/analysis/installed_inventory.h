@@ -21,11 +21,12 @@ class DriverStoreLocator;
 // extension ID, the hardware IDs for the target platform (`offline`, or the
 // running one when null) and a missing class name or GUID. With `computeSize`
 // also SizeBytes. Every failure is silent and leaves the DISM data as it was.
-void EnrichPackage(DriverPackage& package, const std::wstring& root, bool computeSize,
-                   const OfflineWindowsVersion* offline);
+// Returns the Driver Store folder, empty when none was found.
+std::wstring EnrichPackage(DriverPackage& package, const std::wstring& root, bool computeSize,
+                           const OfflineWindowsVersion* offline);
 // The same with a locator kept across the packages of one target.
-void EnrichPackage(DriverPackage& package, DriverStoreLocator& locator, bool computeSize,
-                   const OfflineWindowsVersion* offline);
+std::wstring EnrichPackage(DriverPackage& package, DriverStoreLocator& locator, bool computeSize,
+                           const OfflineWindowsVersion* offline);
 
 // What the inventory job hands back; the caller owns it and reads it only
 // after the job has returned.

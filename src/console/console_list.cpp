@@ -31,14 +31,16 @@ int ReadFailed(const ConsoleState& state, const std::wstring& error) {
 
 int RunConsoleList(ConsoleState& state, ListFormat format, const std::wstring& outputPath) {
     std::vector<DriverPackage> packages;
+    std::vector<std::wstring> storeFolders;
     std::wstring error;
     // Nothing but the list goes to the output stream: a script reads it whole.
-    if (!LoadTargetPackages(state, packages, error)) return ReadFailed(state, error);
+    if (!LoadTargetPackages(state, packages, error, &storeFolders)) return ReadFailed(state, error);
     const BindingSnapshot snapshot = ReadTargetBindings(state, true);
     if (!snapshot.Verified) return ReadFailed(state, snapshot.Error);
 
-    const PackageList list = BuildPackageList(std::move(packages), snapshot.UsedInfs, snapshot.Bindings, state.Language,
-                                              state.TargetRoot, state.TargetIsCurrent);
+    const PackageList list = BuildPackageList(std::move(packages), std::move(storeFolders), snapshot.UsedInfs,
+                                              snapshot.Bindings, state.Language, state.TargetRoot,
+                                              state.TargetIsCurrent);
     const std::wstring text = Format(list, format, state.Language);
     if (outputPath.empty()) {
         WriteConsoleText(text, false);

@@ -8,7 +8,7 @@
 #include "analysis/inf_name_set.h"
 #include "analysis/old_version_detection.h"
 #include "core/string_compare.h"
-#include "platform/driver_store_locator.h"
+#include "platform/driver_package.h"
 
 namespace {
 
@@ -42,9 +42,9 @@ std::wstring CurrentUtcTime() {
     return text;
 }
 
-PackageList BuildPackageList(std::vector<DriverPackage> packages, const InfNameSet& usedInfs,
-                             const std::vector<DeviceBinding>& bindings, LangId language,
-                             const std::wstring& targetRoot, bool online) {
+PackageList BuildPackageList(std::vector<DriverPackage> packages, std::vector<std::wstring> storeFolders,
+                             const InfNameSet& usedInfs, const std::vector<DeviceBinding>& bindings,
+                             LangId language, const std::wstring& targetRoot, bool online) {
     PackageList list;
     list.TargetRoot = targetRoot;
     list.Online = online;
@@ -56,12 +56,12 @@ PackageList BuildPackageList(std::vector<DriverPackage> packages, const InfNameS
 
     // As the console's cleanup decides: boot-critical packages are never its candidates.
     const std::vector<PackageVerdict> verdicts = FindOldVersions(packages, usedInfs, bindings, false, InfNameSet());
-    DriverStoreLocator locator(targetRoot);
     list.Packages.resize(packages.size());
     for (std::size_t i = 0; i < packages.size(); ++i) {
         const PackageVerdict& verdict = verdicts[i];
         ListedPackage& entry = list.Packages[i];
-        entry.StoreFolder = locator.Locate(packages[i]);
+        // Found once while reading: locating again costs as much as the reading's own search.
+        if (i < storeFolders.size()) entry.StoreFolder = std::move(storeFolders[i]);
         if (const auto devices = devicesByInf.find(packages[i].PublishedName); devices != devicesByInf.end())
             entry.Devices = devices->second;
         entry.Verdict = verdict.Reason;

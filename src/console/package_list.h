@@ -36,10 +36,11 @@ struct PackageList {
 
 // One entry per package, in list order, with the old-version verdicts the
 // console's cleanup would reach (boot-critical packages stay protected).
-// `bindings` holds every device with a driver, running or not (none offline).
-PackageList BuildPackageList(std::vector<DriverPackage> packages, const InfNameSet& usedInfs,
-                             const std::vector<DeviceBinding>& bindings, LangId language,
-                             const std::wstring& targetRoot, bool online);
+// `storeFolders` holds each package's Driver Store folder as the reading found
+// it; `bindings` every device with a driver, running or not (none offline).
+PackageList BuildPackageList(std::vector<DriverPackage> packages, std::vector<std::wstring> storeFolders,
+                             const InfNameSet& usedInfs, const std::vector<DeviceBinding>& bindings,
+                             LangId language, const std::wstring& targetRoot, bool online);
 
 // The verdict's stable name for scripts, e.g. "ConfirmedReplacement".
 const wchar_t* VerdictCode(RemovalReason reason);

@@ -46,8 +46,10 @@ bool ChooseConsoleTarget(ConsoleState& state, const std::wstring& given, std::ws
     return true;
 }
 
-bool LoadTargetPackages(ConsoleState& state, std::vector<DriverPackage>& packages, std::wstring& error) {
+bool LoadTargetPackages(ConsoleState& state, std::vector<DriverPackage>& packages, std::wstring& error,
+                        std::vector<std::wstring>* storeFolders) {
     packages.clear();
+    if (storeFolders) storeFolders->clear();
     if (state.TargetIsCurrent) state.TargetRoot = CurrentWindowsRoot();
     if (state.TargetRoot.empty()) {
         error = L"Не удалось определить корень текущей Windows.";
@@ -69,13 +71,17 @@ bool LoadTargetPackages(ConsoleState& state, std::vector<DriverPackage>& package
     }
     DriverStoreLocator locator(state.TargetRoot);
     // Measuring the sizes of a large store takes minutes.
+    std::vector<DriverPackage> kept;
     for (std::size_t i = 0; i < packages.size(); ++i) {
         ShowConsoleProgress(static_cast<int>(i * 100 / packages.size()),
                             GetText(state.Language, kReadingText) + std::wstring(L" ") + packages[i].PublishedName);
-        EnrichPackage(packages[i], locator, true, offline ? &*offline : nullptr);
+        std::wstring folder = EnrichPackage(packages[i], locator, true, offline ? &*offline : nullptr);
+        if (!IsOemPackage(packages[i])) continue;
+        kept.push_back(std::move(packages[i]));
+        if (storeFolders) storeFolders->push_back(std::move(folder));
     }
     ClearConsoleProgress();
-    std::erase_if(packages, [](const DriverPackage& package) { return !IsOemPackage(package); });
+    packages = std::move(kept);
     return true;
 }
 

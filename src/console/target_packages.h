@@ -14,10 +14,11 @@
 [[nodiscard]] bool ChooseConsoleTarget(ConsoleState& state, const std::wstring& given, std::wstring& error);
 
 // DISM's list of the target, each record completed from its INF with its size
-// measured, only oemN.inf packages kept in DISM's order. For the running Windows
-// sets the state's TargetRoot (C:\ for C:\Windows) first.
+// measured, only oemN.inf packages kept in DISM's order; `storeFolders`, when
+// given, receives each one's Driver Store folder (empty when not found). For the
+// running Windows sets the state's TargetRoot (C:\ for C:\Windows) first.
 [[nodiscard]] bool LoadTargetPackages(ConsoleState& state, std::vector<DriverPackage>& packages,
-                                      std::wstring& error);
+                                      std::wstring& error, std::vector<std::wstring>* storeFolders = nullptr);
 // How a console command begins: says that it reads, then reads; a failure is
 // logged and written as an error line.
 [[nodiscard]] bool ReadPackagesForConsole(ConsoleState& state, std::vector<DriverPackage>& packages);
