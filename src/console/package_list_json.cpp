@@ -1,5 +1,7 @@
 #include "console/package_list_json.h"
 
+#include <utility>
+
 #include "operations/json_text.h"
 
 namespace {
@@ -45,20 +47,15 @@ void AppendPackageObject(std::wstring& out, const ListedPackage& entry) {
     };
     out += L"    {\r\n      \"PublishedName\": ";
     AppendQuoted(out, package.PublishedName);
-    field(L"OriginalInfName");
-    AppendQuoted(out, package.OriginalInfName);
-    field(L"Provider");
-    AppendQuoted(out, package.Provider);
-    field(L"ClassName");
-    AppendQuoted(out, package.ClassName);
-    field(L"ClassDescription");
-    AppendQuoted(out, package.ClassDescription);
-    field(L"ClassGuid");
-    AppendQuoted(out, package.ClassGuid);
-    field(L"Version");
-    AppendQuoted(out, package.Version);
-    field(L"Date");
-    AppendQuoted(out, package.Date);
+    const std::pair<const wchar_t*, const std::wstring*> texts[] = {
+        {L"OriginalInfName", &package.OriginalInfName}, {L"Provider", &package.Provider},
+        {L"ClassName", &package.ClassName},             {L"ClassDescription", &package.ClassDescription},
+        {L"ClassGuid", &package.ClassGuid},             {L"Version", &package.Version},
+        {L"Date", &package.Date}};
+    for (const auto& [name, value] : texts) {
+        field(name);
+        AppendQuoted(out, *value);
+    }
     field(L"BootCritical");
     AppendBoolean(out, package.BootCritical);
     field(L"SizeBytes");
