@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <filesystem>
+#include <future>
 #include <optional>
 
 #include "analysis/installed_inventory.h"
@@ -69,16 +71,33 @@ bool LoadTargetPackages(ConsoleState& state, std::vector<DriverPackage>& package
         offline = ReadOfflineWindowsVersion(state.TargetRoot, unread);
         if (!unread.empty()) LogConsoleEvent(state, unread);
     }
-    DriverStoreLocator locator(state.TargetRoot);
-    // Measuring the sizes of a large store takes minutes.
+    // Two readers, each with its own locator, take every other package: reading
+    // INFs and measuring folders wait on the file system as much as they compute,
+    // and a large store takes minutes. Only this thread writes to the console.
+    const OfflineWindowsVersion* platform = offline ? &*offline : nullptr;
+    const std::size_t count = packages.size();
+    std::vector<std::wstring> folders(count);
+    std::atomic<std::size_t> read{0};
+    const auto readEvery = [&](std::size_t first, bool showProgress) {
+        DriverStoreLocator locator(state.TargetRoot);
+        for (std::size_t i = first; i < count; i += 2) {
+            if (showProgress)
+                ShowConsoleProgress(static_cast<int>(read * 100 / count),
+                                    GetText(state.Language, kReadingText) + std::wstring(L" ") +
+                                        packages[i].PublishedName);
+            folders[i] = EnrichPackage(packages[i], locator, true, platform);
+            ++read;
+        }
+    };
+    std::future<void> second = std::async(std::launch::async, readEvery, 1, false);
+    readEvery(0, true);
+    second.get();
+
     std::vector<DriverPackage> kept;
-    for (std::size_t i = 0; i < packages.size(); ++i) {
-        ShowConsoleProgress(static_cast<int>(i * 100 / packages.size()),
-                            GetText(state.Language, kReadingText) + std::wstring(L" ") + packages[i].PublishedName);
-        std::wstring folder = EnrichPackage(packages[i], locator, true, offline ? &*offline : nullptr);
+    for (std::size_t i = 0; i < count; ++i) {
         if (!IsOemPackage(packages[i])) continue;
         kept.push_back(std::move(packages[i]));
-        if (storeFolders) storeFolders->push_back(std::move(folder));
+        if (storeFolders) storeFolders->push_back(std::move(folders[i]));
     }
     ClearConsoleProgress();
     packages = std::move(kept);
