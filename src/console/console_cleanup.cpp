@@ -42,8 +42,9 @@ int RemoveCandidates(const ConsoleState& state, const std::vector<DriverPackage>
             break;
         }
         const DriverPackage& package = packages[candidates[i].OldIndex];
-        WriteConsoleLine(GetText(language, 141) + package.PublishedName);
-        ShowConsoleProgress(static_cast<int>(i * 100 / candidates.size()), GetText(language, 141) + package.PublishedName);
+        const std::wstring removing = GetText(language, 141) + package.PublishedName;
+        WriteConsoleLine(removing);
+        ShowConsoleProgress(static_cast<int>(i * 100 / candidates.size()), removing);
         std::wstring error;
         if (removePackage(package, error)) {
             ++result.Removed;

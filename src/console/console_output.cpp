@@ -56,7 +56,7 @@ void WriteConsoleText(const std::wstring& text, bool errorStream) {
     if (!handle || handle == INVALID_HANDLE_VALUE) return;
     DWORD mode = 0;
     if (::GetConsoleMode(handle, &mode)) {
-        ::WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        WriteToConsole(handle, text);
         return;
     }
     const std::string utf8 = WideToUtf8(text);
