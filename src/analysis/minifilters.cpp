@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/system_function.h"
 #include "core/unique_handle.h"
 
 namespace {
@@ -32,11 +33,6 @@ private:
     FilterFindCloseFunction close_;
 };
 
-template <typename Function>
-Function Export(HMODULE library, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
-}
-
 }  // namespace
 
 std::optional<std::wstring> AttachedMinifilterName(const std::uint8_t* entry, std::size_t returned) {
@@ -57,9 +53,9 @@ ServiceNameSet ReadAttachedMinifilters() {
     ServiceNameSet filters;
     const Module library(::LoadLibraryExW(L"fltlib.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
     if (!library) return filters;
-    const auto findFirst = Export<FilterFindFirstFunction>(library.get(), "FilterFindFirst");
-    const auto findNext = Export<FilterFindNextFunction>(library.get(), "FilterFindNext");
-    const auto findClose = Export<FilterFindCloseFunction>(library.get(), "FilterFindClose");
+    const auto findFirst = LookUpFunction<FilterFindFirstFunction>(library.get(), "FilterFindFirst");
+    const auto findNext = LookUpFunction<FilterFindNextFunction>(library.get(), "FilterFindNext");
+    const auto findClose = LookUpFunction<FilterFindCloseFunction>(library.get(), "FilterFindClose");
     if (!findFirst || !findNext || !findClose) return filters;
 
     // ULONG elements keep the entry's fields aligned.

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "analysis/system_error_text.h"
+#include "core/system_function.h"
 #include "core/unique_handle.h"
 
 InstallOutcome CallDiInstallDriver(DiInstallDriverFunction install, const std::wstring& absolutePath,
@@ -36,8 +37,7 @@ InstallOutcome InstallDriverOnline(const std::wstring& infPath, bool& restartReq
         error = L"Не удалось загрузить newdev.dll: " + FormatSystemError(::GetLastError());
         return InstallOutcome::Failed;
     }
-    const auto install =
-        reinterpret_cast<DiInstallDriverFunction>(reinterpret_cast<void*>(::GetProcAddress(newdev.get(), "DiInstallDriverW")));
+    const auto install = LookUpFunction<DiInstallDriverFunction>(newdev.get(), "DiInstallDriverW");
     if (install == nullptr) {
         error = L"Функция DiInstallDriverW недоступна: " + FormatSystemError(::GetLastError());
         return InstallOutcome::Failed;

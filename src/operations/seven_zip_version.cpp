@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/system_function.h"
 #include "core/unique_handle.h"
 #include "platform/path_rules.h"
 
@@ -21,17 +22,12 @@ struct VersionApi {
     decltype(&::VerQueryValueW) Query = nullptr;
 };
 
-template <typename Function>
-Function Resolve(HMODULE library, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
-}
-
 bool LoadVersionApi(VersionApi& api) {
     api.Library.reset(::LoadLibraryExW(L"version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
     if (!api.Library) return false;
-    api.GetSize = Resolve<decltype(api.GetSize)>(api.Library.get(), "GetFileVersionInfoSizeW");
-    api.GetInfo = Resolve<decltype(api.GetInfo)>(api.Library.get(), "GetFileVersionInfoW");
-    api.Query = Resolve<decltype(api.Query)>(api.Library.get(), "VerQueryValueW");
+    api.GetSize = LookUpFunction<decltype(api.GetSize)>(api.Library.get(), "GetFileVersionInfoSizeW");
+    api.GetInfo = LookUpFunction<decltype(api.GetInfo)>(api.Library.get(), "GetFileVersionInfoW");
+    api.Query = LookUpFunction<decltype(api.Query)>(api.Library.get(), "VerQueryValueW");
     return api.GetSize && api.GetInfo && api.Query;
 }
 

@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "core/plain_file.h"
+#include "core/system_function.h"
 #include "platform/system_message.h"
 
 namespace {
@@ -13,7 +14,7 @@ constexpr wchar_t kDismLibrary[] = L"DismApi.dll";
 // Resolves one export into a typed pointer; false names the missing function.
 template <typename Fn>
 bool Resolve(HMODULE module, const char* name, Fn& slot) {
-    slot = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    slot = LookUpFunction<Fn>(module, name);
     return slot != nullptr;
 }
 

@@ -4,7 +4,7 @@
 #include <uxtheme.h>
 
 #include "ui/drawing/palette.h"
-#include "ui/drawing/system_function.h"
+#include "core/system_function.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "ui/drawing/dpi_scaling.h"
 
 #include "ui/drawing/gdi_handles.h"
-#include "ui/drawing/system_function.h"
+#include "core/system_function.h"
 
 namespace {
 

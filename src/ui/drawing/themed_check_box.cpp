@@ -7,7 +7,7 @@
 
 #include "ui/drawing/dpi_scaling.h"
 #include "ui/drawing/palette.h"
-#include "ui/drawing/system_function.h"
+#include "core/system_function.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <dwmapi.h>
 
 #include "ui/drawing/palette.h"
-#include "ui/drawing/system_function.h"
+#include "core/system_function.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "ui/drawing/system_function.h"
+#include "core/system_function.h"
 #include "ui/drawing/ui_fonts.h"
 #include "ui/layout/window_layout.h"
 #include "ui/main_window/main_window_controls.h"

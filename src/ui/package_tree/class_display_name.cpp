@@ -12,7 +12,7 @@
 #include "core/string_compare.h"
 #include "core/text_trim.h"
 #include "platform/inf_reader.h"
-#include "ui/drawing/system_function.h"
+#include "core/system_function.h"
 
 namespace {
 
