@@ -13,18 +13,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?usage: check-backup-with-7zz.sh <build dir>}" && pwd)
 command -v 7zz >/dev/null || { echo "check-backup-with-7zz: 7zz is missing (Debian package 7zip)" >&2; exit 2; }
-for file in bin/Quillbay.exe bin/DismApi.dll bin/qb-seed.exe tools/7zip/7z.exe tools/7zip/7z.dll; do
-    [ -f "$build/$file" ] || { echo "check-backup-with-7zz: $build/$file is missing; build first" >&2; exit 2; }
-done
-export LC_ALL=C.UTF-8
-
-. "$here/../../cmake/wine-prefix.sh"
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillbay-console-7zz.XXXXXX")
-export WINEPREFIX=$work/prefix
-trap '"$wineserver" -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-windows() { printf 'Z:%s' "$1" | tr / '\\'; }
-
-wine_make_prefix
+. "$here/../support/console_check.sh"
+start_console_check console-7zz bin/Quillbay.exe bin/DismApi.dll bin/qb-seed.exe tools/7zip/7z.exe tools/7zip/7z.dll
 "$wine" "$build/bin/qb-seed.exe" current >/dev/null
 "$wine" "$build/bin/qb-seed.exe" current awkward-texts >/dev/null
 app=$work/app

@@ -11,18 +11,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?usage: check-list-with-python.sh <build dir>}" && pwd)
-for file in bin/Quillbay.exe bin/DismApi.dll bin/qb-seed.exe bin/qb-seed-devices.exe; do
-    [ -f "$build/$file" ] || { echo "check-list-with-python: $build/$file is missing; build first" >&2; exit 2; }
-done
-export LC_ALL=C.UTF-8
-
-. "$here/../../cmake/wine-prefix.sh"
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillbay-console-list.XXXXXX")
-export WINEPREFIX=$work/prefix
-trap '"$wineserver" -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-windows() { printf 'Z:%s' "$1" | tr / '\\'; }
-
-wine_make_prefix
+. "$here/../support/console_check.sh"
+start_console_check console-list bin/Quillbay.exe bin/DismApi.dll bin/qb-seed.exe bin/qb-seed-devices.exe
 "$wine" "$build/bin/qb-seed.exe" current >/dev/null
 "$wine" "$build/bin/qb-seed-devices.exe" >/dev/null
 app=$work/app
