@@ -367,21 +367,28 @@ TEST_F(DialogTest, AboutShowsRichTextWithHeadingsAndIndentsAndSwitchesTabsWithCt
 
 // Moved to a monitor at 150 %: the control's font is alive and half as high
 // again, and so is the control itself.
-void ExpectRescaledOnDpiChange(HWND dialog, int id) {
-    const auto fontHeight = [&] {
-        LOGFONTW font{};
-        const auto handle = reinterpret_cast<HFONT>(::SendDlgItemMessageW(dialog, id, WM_GETFONT, 0, 0));
-        EXPECT_TRUE(::GetObjectW(handle, sizeof(font), &font)) << "a live font";
-        return font.lfHeight;
-    };
-    const LONG before = fontHeight();
-    const RECT control = ClientRectIn(dialog, id);
+// The height of a dialog control's font, which must be alive.
+LONG ControlFontHeight(HWND dialog, int id) {
+    LOGFONTW font{};
+    const auto handle = reinterpret_cast<HFONT>(::SendDlgItemMessageW(dialog, id, WM_GETFONT, 0, 0));
+    EXPECT_TRUE(::GetObjectW(handle, sizeof(font), &font)) << "a live font";
+    return font.lfHeight;
+}
+
+// The move to a 144-DPI monitor, with the frame Windows suggests for it.
+void SendDpiChangeTo144(HWND dialog) {
     RECT frame{};
     ::GetWindowRect(dialog, &frame);
     RECT suggested{frame.left, frame.top, frame.left + (frame.right - frame.left) * 3 / 2,
                    frame.top + (frame.bottom - frame.top) * 3 / 2};
     ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_NEAR(fontHeight(), before * 3 / 2, 1);
+}
+
+void ExpectRescaledOnDpiChange(HWND dialog, int id) {
+    const LONG before = ControlFontHeight(dialog, id);
+    const RECT control = ClientRectIn(dialog, id);
+    SendDpiChangeTo144(dialog);
+    EXPECT_NEAR(ControlFontHeight(dialog, id), before * 3 / 2, 1);
     const RECT now = ClientRectIn(dialog, id);
     EXPECT_NEAR(now.bottom - now.top, (control.bottom - control.top) * 3 / 2, 2);
 }
@@ -412,20 +419,10 @@ TEST_F(DialogTest, AboutRescalesItsLayoutAndFontsOnADpiChange) {
         const int ids[] = {IDC_ABOUT_TABS, IDC_ABOUT_FRAME, IDCANCEL};
         std::vector<RECT> before;
         for (const int id : ids) before.push_back(ClientRectIn(dialog, id));
-        LOGFONTW font{};
-        const auto productFont = [&] {
-            ::GetObjectW(reinterpret_cast<HFONT>(::SendDlgItemMessageW(dialog, IDC_ABOUT_PRODUCT, WM_GETFONT, 0, 0)),
-                         sizeof(font), &font);
-            return font.lfHeight;
-        };
-        const LONG heightBefore = productFont();
-        RECT frame{};
-        ::GetWindowRect(dialog, &frame);
-        RECT suggested{frame.left, frame.top, frame.left + (frame.right - frame.left) * 3 / 2,
-                       frame.top + (frame.bottom - frame.top) * 3 / 2};
-        ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+        const LONG heightBefore = ControlFontHeight(dialog, IDC_ABOUT_PRODUCT);
+        SendDpiChangeTo144(dialog);
 
-        EXPECT_NEAR(productFont(), heightBefore * 3 / 2, 1);
+        EXPECT_NEAR(ControlFontHeight(dialog, IDC_ABOUT_PRODUCT), heightBefore * 3 / 2, 1);
         // Widths and positions scale; the content's height follows its
         // text wrapped anew, and the Close button keeps its scaled gap below it.
         const auto scaled = [](LONG value) { return value * 3 / 2; };
