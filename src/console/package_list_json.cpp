@@ -1,5 +1,6 @@
 #include "console/package_list_json.h"
 
+#include <string_view>
 #include <utility>
 
 #include "operations/json_text.h"
@@ -8,9 +9,9 @@ namespace {
 
 // Everything is appended to one text: a large store's list has over a million
 // hardware IDs, and a temporary text per value would cost more than the list.
-void AppendQuoted(std::wstring& out, const std::wstring& text) {
+void AppendQuoted(std::wstring& out, std::wstring_view text) {
     out += L'"';
-    out += JsonEscape(text);
+    AppendJsonEscaped(out, text);
     out += L'"';
 }
 

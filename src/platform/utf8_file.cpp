@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "core/plain_file.h"
 #include "core/text_encoding.h"
 #include "core/unique_handle.h"
@@ -15,7 +17,6 @@ bool WriteUtf8File(const std::filesystem::path& path, const std::wstring& text, 
         error = L"Файл слишком велик: " + path.wstring();
         return false;
     }
-    const std::string bytes = (byteOrderMark ? "\xEF\xBB\xBF" : "") + body;
 
     // Opened first and emptied only once it proved to be a plain file: replacing it
     // outright would already have emptied the target of a planted hard link.
@@ -29,9 +30,13 @@ bool WriteUtf8File(const std::filesystem::path& path, const std::wstring& text, 
         error = L"Не удалось записать файл: " + path.wstring();
         return false;
     }
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size()) {
+    // The mark goes on its own: prefixing it would copy a text of tens of megabytes.
+    const auto write = [&file](std::string_view bytes) {
+        DWORD written = 0;
+        return ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+               written == bytes.size();
+    };
+    if (!write(byteOrderMark ? "\xEF\xBB\xBF" : "") || !write(body)) {
         error = L"Не удалось записать файл: " + path.wstring();
         return false;
     }
