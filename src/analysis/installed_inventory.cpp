@@ -13,6 +13,7 @@
 #include "platform/package_size.h"
 #include "platform/package_text.h"
 #include "platform/path_rules.h"
+#include "platform/store_read_ahead.h"
 #include "platform/windows_version.h"
 
 namespace fs = std::filesystem;
@@ -33,27 +34,33 @@ void ThrowIfCancelled(const OperationCallbacks& callbacks) {
 }  // namespace
 
 std::wstring EnrichPackage(DriverPackage& package, DriverStoreLocator& locator, bool computeSize,
-                           const OfflineWindowsVersion* offline) {
+                           const OfflineWindowsVersion* offline, StoreReadAhead* readAhead) {
     package.OriginalInfName = GetOriginalInfName(package);
     const std::wstring folder = locator.Locate(package);
     if (folder.empty()) return folder;
-    if (computeSize) package.SizeBytes = FolderSize(folder);
+    if (computeSize) package.SizeBytes = readAhead ? readAhead->SizeOf(folder) : FolderSize(folder);
     const std::wstring inf = (fs::path(folder) / package.OriginalInfName).wstring();
     if (!IsRegularFile(inf)) return folder;
-    InfVersionFields scratch;
-    const HINF opened = locator.OpenInf(inf, scratch);
-    if (opened == INVALID_HANDLE_VALUE || scratch.Version.empty() ||
-        CompareVersions(scratch.Version, package.Version) != 0)
-        return folder;
+    InfVersionFields fields;
+    std::optional<InfModelIds> models;
+    HINF opened = INVALID_HANDLE_VALUE;
+    if (ReadAheadInf ahead; readAhead && readAhead->TakeInf(inf, ahead)) {
+        fields = std::move(ahead.Fields);
+        models = std::move(ahead.Models);
+    } else {
+        opened = locator.OpenInf(inf, fields);
+        if (opened == INVALID_HANDLE_VALUE) return folder;
+    }
+    if (fields.Version.empty() || CompareVersions(fields.Version, package.Version) != 0) return folder;
     if (offline && !IsPathInside(folder, locator.Root())) return folder;
 
-    package.ExtensionId = scratch.ExtensionId;
-    InfModelIds models = ReadInfModelIds(opened, offline);
-    package.HardwareIds = std::move(models.Ids);
-    package.HardwareIdsComplete = models.Complete;
-    package.HasModelsSection = models.HasModels;
-    if (package.ClassGuid.empty()) package.ClassGuid = scratch.ClassGuid;
-    if (package.ClassName.empty()) package.ClassName = scratch.ClassName;
+    if (!models) models = ReadInfModelIds(opened, offline);
+    package.ExtensionId = fields.ExtensionId;
+    package.HardwareIds = std::move(models->Ids);
+    package.HardwareIdsComplete = models->Complete;
+    package.HasModelsSection = models->HasModels;
+    if (package.ClassGuid.empty()) package.ClassGuid = fields.ClassGuid;
+    if (package.ClassName.empty()) package.ClassName = fields.ClassName;
     return folder;
 }
 

@@ -14,6 +14,7 @@
 
 class DismSession;
 class DriverStoreLocator;
+class StoreReadAhead;
 
 // Completes a DISM record from the INF in its Driver Store folder under `root`
 // (C:\ for the running Windows): OriginalInfName always; when the folder and an
@@ -24,9 +25,10 @@ class DriverStoreLocator;
 // Returns the Driver Store folder, empty when none was found.
 std::wstring EnrichPackage(DriverPackage& package, const std::wstring& root, bool computeSize,
                            const OfflineWindowsVersion* offline);
-// The same with a locator kept across the packages of one target.
+// The same with a locator kept across the packages of one target; with
+// `readAhead` (read for the same platform), what it holds is taken, not read again.
 std::wstring EnrichPackage(DriverPackage& package, DriverStoreLocator& locator, bool computeSize,
-                           const OfflineWindowsVersion* offline);
+                           const OfflineWindowsVersion* offline, StoreReadAhead* readAhead = nullptr);
 
 // What the inventory job hands back; the caller owns it and reads it only
 // after the job has returned.

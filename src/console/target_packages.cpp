@@ -12,6 +12,7 @@
 #include "platform/dism_api.h"
 #include "platform/driver_store_locator.h"
 #include "platform/path_rules.h"
+#include "platform/store_read_ahead.h"
 #include "platform/target_windows.h"
 #include "platform/windows_version.h"
 
@@ -57,13 +58,6 @@ bool LoadTargetPackages(ConsoleState& state, std::vector<DriverPackage>& package
         error = L"Не удалось определить корень текущей Windows.";
         return false;
     }
-    {
-        DismSessionScope session(state.Dism);
-        if (!session.Open(state.TargetIsCurrent ? std::wstring(dism::kOnlineImage) : state.TargetRoot, error))
-            return false;
-        if (!ReadDismDriverPackages(state.Dism, session.Handle(), packages, error)) return false;
-    }  // the session closes before the Driver Store is read
-
     // Hardware IDs for the offline Windows' own platform, not for the one running.
     std::optional<OfflineWindowsVersion> offline;
     if (!state.TargetIsCurrent) {
@@ -71,22 +65,38 @@ bool LoadTargetPackages(ConsoleState& state, std::vector<DriverPackage>& package
         offline = ReadOfflineWindowsVersion(state.TargetRoot, unread);
         if (!unread.empty()) LogConsoleEvent(state, unread);
     }
+    const OfflineWindowsVersion* platform = offline ? &*offline : nullptr;
+
+    // The store is read ahead while DISM lists the packages, which on a large
+    // store takes seconds of its own.
+    StoreReadAhead readAhead;
+    std::atomic<bool> listed{false};
+    std::future<void> readingAhead =
+        std::async(std::launch::async, [&] { readAhead.ReadUntil(state.TargetRoot, platform, listed); });
+    const bool read = [&] {
+        DismSessionScope session(state.Dism);
+        return session.Open(state.TargetIsCurrent ? std::wstring(dism::kOnlineImage) : state.TargetRoot, error) &&
+               ReadDismDriverPackages(state.Dism, session.Handle(), packages, error);
+    }();  // the session closes before the Driver Store is read
+    listed = true;
+    readingAhead.get();
+    if (!read) return false;
+
     // Two readers, each with its own locator, take every other package: reading
     // INFs and measuring folders wait on the file system as much as they compute,
     // and a large store takes minutes. Only this thread writes to the console.
-    const OfflineWindowsVersion* platform = offline ? &*offline : nullptr;
     const std::size_t count = packages.size();
     std::vector<std::wstring> folders(count);
-    std::atomic<std::size_t> read{0};
+    std::atomic<std::size_t> done{0};
     const auto readEvery = [&](std::size_t first, bool showProgress) {
         DriverStoreLocator locator(state.TargetRoot);
         for (std::size_t i = first; i < count; i += 2) {
             if (showProgress)
-                ShowConsoleProgress(static_cast<int>(read * 100 / count),
+                ShowConsoleProgress(static_cast<int>(done * 100 / count),
                                     GetText(state.Language, kReadingText) + std::wstring(L" ") +
                                         packages[i].PublishedName);
-            folders[i] = EnrichPackage(packages[i], locator, true, platform);
-            ++read;
+            folders[i] = EnrichPackage(packages[i], locator, true, platform, &readAhead);
+            ++done;
         }
     };
     std::future<void> second = std::async(std::launch::async, readEvery, 1, false);

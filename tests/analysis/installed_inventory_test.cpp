@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,8 +14,10 @@
 #include "current_windows_seed.h"
 #include "fixture_inf.h"
 #include "platform/dism_session.h"
+#include "platform/driver_store_locator.h"
 #include "platform/package_size.h"
 #include "platform/package_text.h"
+#include "platform/store_read_ahead.h"
 #include "test_support.h"
 #include "windows_releases.h"
 #include "windows_root_builder.h"
@@ -292,6 +295,28 @@ TEST_F(InstalledInventoryTest, RunningSystemAndItsPackageSizes) {
     DriverPackage console = ours.empty() ? DriverPackage() : ours.back();
     console.SizeBytes = 0;
     EnrichPackage(console, root, true, nullptr);
+    // Read ahead, or stopped before it began, the record comes out the same; a
+    // reading is handed out once, and one nobody took stays.
+    struct AheadRun {
+        DriverPackage Record;
+        bool UsedOneLeft = false;
+        bool OtherLeft = false;
+    } aheadRuns[2];
+    for (const bool stopped : {false, true}) {
+        StoreReadAhead ahead;
+        ahead.ReadUntil(root, nullptr, std::atomic<bool>(stopped));
+        DriverStoreLocator locator(root);
+        AheadRun& run = aheadRuns[stopped];
+        run.Record = ours.empty() ? DriverPackage() : ours.back();
+        run.Record.SizeBytes = 0;
+        run.Record.HardwareIds.clear();
+        const fs::path folder = EnrichPackage(run.Record, locator, true, nullptr, &ahead);
+        ReadAheadInf left;
+        run.UsedOneLeft = ahead.TakeInf((folder / L"qtother.inf").wstring(), left);
+        const std::wstring wifiFolder = ours.empty() ? L"" : locator.Locate(ours.front());
+        run.OtherLeft = ahead.TakeInf((fs::path(wifiFolder) / L"qtwifi.inf").wstring(), left) &&
+                        left.Models.Ids == ours.front().HardwareIds;
+    }
     EXPECT_TRUE(RemoveSeededCurrentWindows(seeded, error)) << error;
 
     ASSERT_TRUE(result.Done) << result.Error;
@@ -312,6 +337,13 @@ TEST_F(InstalledInventoryTest, RunningSystemAndItsPackageSizes) {
     EXPECT_EQ(ours[1].SizeBytes, inf.size());
     EXPECT_EQ(console.SizeBytes, inf.size()) << "the console measures while it completes";
     EXPECT_EQ(console.HardwareIds, ours[1].HardwareIds);
+    for (const bool stopped : {false, true}) {
+        const AheadRun& run = aheadRuns[stopped];
+        EXPECT_EQ(run.Record.SizeBytes, inf.size()) << stopped;
+        EXPECT_EQ(run.Record.HardwareIds, ours[1].HardwareIds) << stopped;
+        EXPECT_FALSE(run.UsedOneLeft) << stopped;
+        EXPECT_EQ(run.OtherLeft, !stopped);
+    }
 }
 
 TEST_F(InstalledInventoryTest, FailuresAndCancellation) {
