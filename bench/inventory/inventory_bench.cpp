@@ -97,19 +97,27 @@ double ProcessCpuMs() {
     return (ticks(kernel) + ticks(user)) / 10000.0;
 }
 
+// Keeps the faster wall-clock and processor times of `best` (nothing kept
+// before round 0) and `elapsed`.
+void KeepFastest(Timing& best, const Timing& elapsed, int round) {
+    if (round == 0 || elapsed.WallMs < best.WallMs) best.WallMs = elapsed.WallMs;
+    if (round == 0 || elapsed.CpuMs < best.CpuMs) best.CpuMs = elapsed.CpuMs;
+}
+
+template <typename Body>
+Timing TimeOnce(Body body) {
+    const double cpuStart = ProcessCpuMs();
+    const Clock::time_point start = Clock::now();
+    body();
+    return {MillisecondsSince(start), ProcessCpuMs() - cpuStart};
+}
+
 // Runs `body` `rounds` times and keeps the fastest wall-clock and processor
 // times: the machine is shared, and the fastest round is the least disturbed.
 template <typename Body>
 Timing Fastest(int rounds, Body body) {
     Timing best;
-    for (int round = 0; round < rounds; ++round) {
-        const double cpuStart = ProcessCpuMs();
-        const Clock::time_point start = Clock::now();
-        body();
-        const Timing elapsed{MillisecondsSince(start), ProcessCpuMs() - cpuStart};
-        if (round == 0 || elapsed.WallMs < best.WallMs) best.WallMs = elapsed.WallMs;
-        if (round == 0 || elapsed.CpuMs < best.CpuMs) best.CpuMs = elapsed.CpuMs;
-    }
+    for (int round = 0; round < rounds; ++round) KeepFastest(best, TimeOnce(body), round);
     return best;
 }
 
@@ -230,22 +238,38 @@ bool Measure(DismSession& dism, const std::wstring& logPath, std::size_t count, 
     });
     if (!listed) return false;
 
+    // The inventory, the inventory with DISM started afresh and the console's list
+    // take turns, so that a slow spell of the shared machine falls on each of them.
+    // DISM keeps what it read of each INF until it shuts down, so the first of
+    // them lists faster than any new process can; the console's list is one.
     InstalledInventory inventory;
-    m.Inventory = Fastest(rounds, [&] {
-        inventory = {};
-        ReadInstalledPackages(dism, false, root, 1, {}, inventory);
-    });
-    if (!CheckInventory(inventory, m, L"the inventory", error)) return false;
-    // DISM keeps what it read of each INF until it shuts down, so the rounds above
-    // list faster than any new process can; the console's list is one.
+    InstalledInventory freshInventory;
+    const std::wstring listPath = root + L"..\\list-" + std::to_wstring(count) + L".json";
+    const std::wstring listArguments = L"list --format json --target \"" + root.substr(0, root.size() - 1) +
+                                       L"\" --output \"" + listPath + L"\"";
     bool restarted = true;
-    m.FreshInventory = Fastest(rounds, [&] {
-        dism.Shutdown();
-        restarted = restarted && dism.Initialize(logPath, error);
-        inventory = {};
-        if (restarted) ReadInstalledPackages(dism, false, root, 1, {}, inventory);
-    });
-    if (!restarted || !CheckInventory(inventory, m, L"the inventory with DISM started afresh", error)) return false;
+    bool listWritten = true;
+    for (int round = 0; round < rounds; ++round) {
+        KeepFastest(m.Inventory, TimeOnce([&] {
+                        inventory = {};
+                        ReadInstalledPackages(dism, false, root, 1, {}, inventory);
+                    }),
+                    round);
+        KeepFastest(m.FreshInventory, TimeOnce([&] {
+                        dism.Shutdown();
+                        restarted = restarted && dism.Initialize(logPath, error);
+                        freshInventory = {};
+                        if (restarted) ReadInstalledPackages(dism, false, root, 1, {}, freshInventory);
+                    }),
+                    round);
+        if (!restarted || !CheckInventory(freshInventory, m, L"the inventory with DISM started afresh", error))
+            return false;
+        freshInventory = {};  // not in memory while the list runs
+        KeepFastest(m.ListJson, TimeOnce([&] { listWritten = listWritten && RunQuillbay(listArguments, error); }),
+                    round);
+    }
+    if (!CheckInventory(inventory, m, L"the inventory", error)) return false;
+    if (!listWritten || !CheckListJson(listPath, count, error)) return false;
 
     m.SizePhase = Fastest(rounds, [&] {
         PackageSizeCache cache;
@@ -260,13 +284,6 @@ bool Measure(DismSession& dism, const std::wstring& logPath, std::size_t count, 
             return false;
         }
     }
-
-    const std::wstring listPath = root + L"..\\list-" + std::to_wstring(count) + L".json";
-    const std::wstring listArguments = L"list --format json --target \"" + root.substr(0, root.size() - 1) +
-                                       L"\" --output \"" + listPath + L"\"";
-    bool listWritten = true;
-    m.ListJson = Fastest(rounds, [&] { listWritten = listWritten && RunQuillbay(listArguments, error); });
-    if (!listWritten || !CheckListJson(listPath, count, error)) return false;
 
     // Paths that name no Windows folder leave only the scan of the store.
     {
