@@ -240,8 +240,9 @@ bool Measure(DismSession& dism, const std::wstring& logPath, std::size_t count, 
 
     // The inventory, the inventory with DISM started afresh and the console's list
     // take turns, so that a slow spell of the shared machine falls on each of them.
-    // DISM keeps what it read of each INF until it shuts down, so the first of
-    // them lists faster than any new process can; the console's list is one.
+    // The DISM that run.sh provides keeps what it read of each INF until
+    // DismShutdown, so the first of them lists faster than any new process can;
+    // the console's list is one.
     InstalledInventory inventory;
     InstalledInventory freshInventory;
     const std::wstring listPath = root + L"..\\list-" + std::to_wstring(count) + L".json";
