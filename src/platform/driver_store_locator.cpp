@@ -14,8 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr wchar_t kFileRepository[] = L"Windows\\System32\\DriverStore\\FileRepository";
-
 bool IsDirectory(const fs::path& path) {
     std::error_code ec;
     return fs::is_directory(path, ec);

@@ -13,6 +13,9 @@
 #include "platform/driver_package.h"
 #include "platform/inf_version_fields.h"
 
+// Where a target's package folders lie, below its root.
+inline constexpr wchar_t kFileRepository[] = L"Windows\\System32\\DriverStore\\FileRepository";
+
 // The DriverVer version and date of the INF both equal the package's
 // (compared as numbers). False when the package lacks either, or the INF cannot
 // be read or lacks either.

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/unique_handle.h"
+#include "platform/driver_store_locator.h"
 #include "platform/package_size.h"
 #include "platform/path_rules.h"
 
@@ -21,8 +22,7 @@ bool IsPlainEntry(const WIN32_FIND_DATAW& entry) {
 
 void StoreReadAhead::ReadUntil(const std::wstring& root, const OfflineWindowsVersion* platform,
                                const std::atomic<bool>& enough) {
-    const std::wstring repository =
-        NormalizePath(std::filesystem::path(root) / L"Windows\\System32\\DriverStore\\FileRepository");
+    const std::wstring repository = NormalizePath(std::filesystem::path(root) / kFileRepository);
     if (repository.empty()) return;
     WIN32_FIND_DATAW entry{};
     const FindHandle find(::FindFirstFileExW((repository + L"\\*").c_str(), FindExInfoBasic, &entry,
